@@ -1,0 +1,191 @@
+#include "common/Helpers.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace dv {
+
+#ifdef _WIN32
+const char PathSeparator = '\\';
+#else
+const char PathSeparator = '/';
+#endif
+
+bool IsPathSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+
+std::string FormatFixed(double value, int /*width*/, int decimals) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  if (decimals < 0) decimals = 0;
+  // 1e308 with 18 decimals needs about 330 characters.
+  std::array<char, 400> buf{};
+  auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                                 std::chars_format::fixed, decimals);
+  if (ec != std::errc{}) return "NAN";
+  std::string text(buf.data(), end);
+  if (!text.empty() && text.front() == '-' &&
+      text.find_first_not_of("0.", 1) == std::string::npos) {
+    text.erase(0, 1);  // a value rounded to zero is written without its sign
+  }
+  return text;
+}
+
+std::string_view Trim(std::string_view text) {
+  std::size_t b = 0;
+  std::size_t e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  return text.substr(b, e - b);
+}
+
+static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Decimal order of magnitude of an unsigned, already validated number text
+// (saturating, so that an absurd exponent cannot overflow the sum).
+static long long DecimalOrder(std::string_view number) {
+  long long order = 0;
+  bool found = false;
+  std::size_t i = 0;
+  for (; i < number.size() && IsDigit(number[i]); ++i) {
+    if (!found && number[i] != '0') {
+      found = true;
+      order = 0;
+    } else if (found) {
+      ++order;
+    }
+  }
+  if (i < number.size() && number[i] == '.') {
+    ++i;
+    long long k = 0;
+    for (; i < number.size() && IsDigit(number[i]); ++i, ++k) {
+      if (!found && number[i] != '0') {
+        found = true;
+        order = -(k + 1);
+      }
+    }
+  }
+  if (!found) return std::numeric_limits<long long>::min();
+  long long exponent = 0;
+  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+    ++i;
+    bool neg = false;
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) neg = number[i++] == '-';
+    for (; i < number.size() && IsDigit(number[i]); ++i) {
+      if (exponent < 1'000'000'000) exponent = exponent * 10 + (number[i] - '0');
+    }
+    if (neg) exponent = -exponent;
+  }
+  return order + exponent;
+}
+
+std::optional<double> ParseRealToken(std::string_view token) {
+  std::size_t i = 0;
+  const std::size_t n = token.size();
+  bool negative = false;
+  if (i < n && (token[i] == '+' || token[i] == '-')) {
+    negative = token[i] == '-';
+    ++i;
+  }
+  const std::size_t numberStart = i;
+  std::size_t mantissaDigits = 0;
+  while (i < n && IsDigit(token[i])) ++i, ++mantissaDigits;
+  if (i < n && token[i] == '.') {
+    ++i;
+    while (i < n && IsDigit(token[i])) ++i, ++mantissaDigits;
+  }
+  if (mantissaDigits == 0) return std::nullopt;
+  if (i < n && (token[i] == 'e' || token[i] == 'E')) {
+    ++i;
+    if (i < n && (token[i] == '+' || token[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    while (i < n && IsDigit(token[i])) ++i, ++expDigits;
+    if (expDigits == 0) return std::nullopt;
+  }
+  if (i != n) return std::nullopt;
+
+  // from_chars takes neither a leading "+" nor a sign we already consumed.
+  double value = 0.0;
+  const char* first = token.data() + numberStart;
+  const char* last = token.data() + n;
+  auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (ec == std::errc::result_out_of_range) {
+    // Overflow is refused; a value too small for a double is taken as zero.
+    if (DecimalOrder(token.substr(numberStart)) >= 0) return std::nullopt;
+    value = 0.0;
+  } else if (ec != std::errc{} || ptr != last) {
+    return std::nullopt;
+  }
+  return negative ? -value : value;
+}
+
+std::optional<double> TextToReal(std::string_view text) {
+  return ParseRealToken(Trim(text));
+}
+
+std::optional<std::int64_t> TextToInt(std::string_view text, std::int64_t minValue,
+                                      std::int64_t maxValue) {
+  std::string_view t = Trim(text);
+  bool negative = false;
+  std::size_t i = 0;
+  if (!t.empty() && (t[0] == '+' || t[0] == '-')) {
+    negative = t[0] == '-';
+    i = 1;
+  }
+  if (i >= t.size()) return std::nullopt;
+  std::uint64_t magnitude = 0;
+  auto [ptr, ec] = std::from_chars(t.data() + i, t.data() + t.size(), magnitude, 10);
+  if (ec != std::errc{} || ptr != t.data() + t.size()) return std::nullopt;
+  constexpr std::uint64_t limit = std::uint64_t{1} << 62;
+  if (magnitude > limit) return std::nullopt;
+  const std::int64_t value =
+      negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+  if (value < minValue || value > maxValue) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int16_t> TextToInt16(std::string_view text) {
+  auto v = TextToInt(text, std::numeric_limits<std::int16_t>::min(),
+                     std::numeric_limits<std::int16_t>::max());
+  if (!v) return std::nullopt;
+  return static_cast<std::int16_t>(*v);
+}
+
+std::string ExtractFileName(std::string_view path) {
+  std::size_t i = path.size();
+  while (i > 0 && !IsPathSeparator(path[i - 1])) --i;
+  return std::string(path.substr(i));
+}
+
+std::string ExtractFilePath(std::string_view path) {
+  std::size_t i = path.size();
+  while (i > 0 && !IsPathSeparator(path[i - 1])) --i;
+  return std::string(path.substr(0, i));
+}
+
+std::string NameWithoutExt(std::string_view path) {
+  std::string name = ExtractFileName(path);
+  const auto dot = name.rfind('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+std::string ChangeFileExtToNone(std::string_view path) {
+  return ExtractFilePath(path) + NameWithoutExt(path);
+}
+
+std::string IncludeTrailingPathDelimiter(std::string_view dir) {
+  std::string d(dir);
+  if (d.empty() || !IsPathSeparator(d.back())) d += PathSeparator;
+  return d;
+}
+
+}  // namespace dv

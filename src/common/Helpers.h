@@ -1,0 +1,52 @@
+#pragma once
+// Locale-free number and name helpers used by every reader and writer.
+// All conversions use "." as the decimal separator whatever the process locale.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dv {
+
+// Fixed-point text of `value` with `decimals` digits after ".", rounded to nearest.
+// `width` only pads with leading blanks, which are stripped again, so it never shows.
+// A zero result never carries a minus sign ("-0.00" is written as "0.00").
+// Non-finite values give "NAN", "INF" or "-INF".
+std::string FormatFixed(double value, int width, int decimals);
+
+// Whole text as a real number ("." separator, optional sign and exponent).
+// Surrounding blanks are allowed; "nan", "inf", hex and overflowing values are not.
+std::optional<double> TextToReal(std::string_view text);
+
+// Whole text as a decimal integer in -32768..32767; surrounding blanks are allowed.
+std::optional<std::int16_t> TextToInt16(std::string_view text);
+
+// Whole text as a decimal integer in [minValue, maxValue]; surrounding blanks allowed.
+std::optional<std::int64_t> TextToInt(std::string_view text, std::int64_t minValue,
+                                      std::int64_t maxValue);
+
+// Strict real-number token parser shared by the point-file readers: the whole
+// token must be [+-]digits[.digits][(e|E)[+-]digits] with at least one mantissa digit.
+// Values beyond the double range are refused; values too small for it become 0.
+std::optional<double> ParseRealToken(std::string_view token);
+
+// File-name part of `path` with everything from its last "." removed.
+std::string NameWithoutExt(std::string_view path);
+
+// Folder part of `path` including its trailing separator ("" when there is none).
+std::string ExtractFilePath(std::string_view path);
+// File-name part of `path` (after the last separator).
+std::string ExtractFileName(std::string_view path);
+// `path` without its last extension (folder kept); unchanged when the name has no ".".
+std::string ChangeFileExtToNone(std::string_view path);
+// `dir` with the platform separator appended when it does not already end in one.
+std::string IncludeTrailingPathDelimiter(std::string_view dir);
+
+// Blanks and control characters (bytes <= ' ') removed from both ends.
+std::string_view Trim(std::string_view text);
+
+bool IsPathSeparator(char c);
+extern const char PathSeparator;
+
+}  // namespace dv

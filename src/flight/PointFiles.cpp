@@ -1,0 +1,173 @@
+#include "flight/PointFiles.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "common/Helpers.h"
+
+namespace dv {
+
+namespace {
+
+// Reads numbers the way the point files are laid out: any run of bytes above
+// the blank is a number, anything at or below it separates numbers.
+class NumberScanner {
+ public:
+  explicit NumberScanner(std::string_view bytes) : p_(bytes.data()), end_(bytes.data() + bytes.size()) {}
+
+  void SkipBlanks() {
+    while (p_ != end_ && static_cast<unsigned char>(*p_) <= ' ') ++p_;
+  }
+  bool AtEnd() const { return p_ == end_; }
+
+  // The next number; 0 when it would start beyond the end of the input.
+  double Next() {
+    SkipBlanks();
+    if (p_ == end_) return 0.0;
+    const char* start = p_;
+    while (p_ != end_ && static_cast<unsigned char>(*p_) > ' ') ++p_;
+    const auto value = ParseRealToken(std::string_view(start, static_cast<std::size_t>(p_ - start)));
+    if (!value) throw FileReadError(kInvalidNumericInput);
+    return *value;
+  }
+
+  // Up to and including the next line feed (a lone CR does not end a line).
+  void SkipLine() {
+    while (p_ != end_ && *p_ != '\n') ++p_;
+    if (p_ != end_) ++p_;
+  }
+
+ private:
+  const char* p_;
+  const char* end_;
+};
+
+float ToSingle(double v) {
+  // A value outside the 32-bit range cannot be held in a telemetry point.
+  if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()))
+    throw FileReadError(kInvalidNumericInput);
+  return static_cast<float>(v);
+}
+
+void ReadBytes(const std::string& fileName, std::string& bytes) {
+  const IoResult r = ReadFileBytes(fileName, bytes);
+  if (!r) throw FileReadError("Cannot open file \"" + fileName + "\". " + r.error);
+}
+
+void AppendFixed(std::string& out, double value, int decimals) {
+  out += FormatFixed(value, 0, decimals);
+}
+
+}  // namespace
+
+void ApplyTuRangeFlags(TuPoint& p) {
+  p.TExcluded = std::fabs(p.T) > 99.0f;
+  p.UExcluded = p.U <= -15.0f || p.U > 115.0f;
+  if (p.TExcluded || p.UExcluded) p.TExcluded = p.UExcluded = true;
+}
+
+void ParseTu(std::string_view bytes, TuArray& points) {
+  NumberScanner in(bytes);
+  for (;;) {
+    in.SkipBlanks();
+    if (in.AtEnd()) return;
+    TuPoint p;
+    p.Time = ToSingle(in.Next());
+    p.T = ToSingle(in.Next());
+    p.U = ToSingle(in.Next());
+    in.SkipLine();
+    ApplyTuRangeFlags(p);
+    points.Add(p);
+  }
+}
+
+void ParseCrd(std::string_view bytes, CrdArray& points) {
+  NumberScanner in(bytes);
+  for (;;) {
+    in.SkipBlanks();
+    if (in.AtEnd()) return;
+    CrdPoint p;
+    p.Time = in.Next();
+    p.SR = in.Next();
+    const double az = in.Next();
+    const double el = in.Next();
+    in.SkipLine();
+    p.Excluded = p.SR < -99.0;
+    // A missing-value mark stays as read; a real angle becomes degrees.
+    if (az < -99.0) {
+      p.Excluded = true;
+      p.Az = az;
+    } else {
+      p.Az = az * kRadToDeg;
+    }
+    if (el < -99.0) {
+      p.Excluded = true;
+      p.El = el;
+    } else {
+      p.El = el * kRadToDeg;
+    }
+    points.Add(p);
+  }
+}
+
+bool ReadTu(const std::string& fileName, TuArray& points) {
+  points.Clear();
+  std::string bytes;
+  ReadBytes(fileName, bytes);
+  ParseTu(bytes, points);
+  return true;
+}
+
+bool ReadCrd(const std::string& fileName, CrdArray& points) {
+  points.Clear();
+  std::string bytes;
+  ReadBytes(fileName, bytes);
+  ParseCrd(bytes, points);
+  return true;
+}
+
+std::string FormatTuLines(const TuArray& points) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(points.Count()) * 24);
+  for (int i = 0; i < points.Count(); ++i) {
+    const TuPoint& p = points[i];
+    if (p.TExcluded || p.UExcluded) continue;
+    AppendFixed(out, p.Time, 2);
+    out += '\t';
+    AppendFixed(out, p.T, 2);
+    out += '\t';
+    AppendFixed(out, p.U, 2);
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string FormatCrdLines(const CrdArray& points) {
+  std::string out;
+  out.reserve(static_cast<std::size_t>(points.Count()) * 40);
+  for (int i = 0; i < points.Count(); ++i) {
+    const CrdPoint& p = points[i];
+    if (p.Excluded) continue;
+    AppendFixed(out, p.Time, 2);
+    out += '\t';
+    AppendFixed(out, p.SR, 2);
+    out += '\t';
+    AppendFixed(out, p.Az * kDegToRad, 6);
+    out += '\t';
+    AppendFixed(out, p.El * kDegToRad, 6);
+    out += "\r\n";
+  }
+  return out;
+}
+
+IoResult WriteTuFile(const std::string& fileName, const TuArray& points) {
+  return WriteFileAtomic(fileName, FormatTuLines(points));
+}
+
+IoResult WriteCrdFile(const std::string& fileName, const CrdArray& points) {
+  return WriteFileAtomic(fileName, FormatCrdLines(points));
+}
+
+}  // namespace dv

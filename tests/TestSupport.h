@@ -1,0 +1,35 @@
+#pragma once
+// Shared test helpers: temporary folders, whole-file bytes, fixture paths.
+
+#include <filesystem>
+#include <string>
+
+namespace dvtest {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  // path()/name as a string
+  std::string file(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadAll(const std::string& path);
+void WriteAll(const std::string& path, const std::string& bytes);
+// A fixture from tests/data.
+std::string DataFile(const std::string& name);
+// A sample flight file from examples/.
+std::string ExampleFile(const std::string& name);
+// Removes every write bit (the test runs as root, so this stands for read-only
+// files only through the permission bits our code checks).
+void MakeReadOnly(const std::string& path);
+bool IsReadOnly(const std::string& path);
+
+}  // namespace dvtest
