@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   python3 python3-numpy
+  locales
 )
 
 missing=()
@@ -21,4 +22,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale whose decimal separator is a comma, so the tests can prove that
+# numbers are read and written with "." whatever the locale.
+if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$'; then
+  localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi

@@ -162,6 +162,13 @@ IoResult SetReadOnly(const std::string& path) {
 #endif
 }
 
+IoResult SetWritable(const std::string& path) {
+  std::error_code ec;
+  fs::permissions(FsPath(path), fs::perms::owner_write, fs::perm_options::add, ec);
+  if (ec) return Fail(ec.message());
+  return {};
+}
+
 bool IsWritable(const std::string& path) {
   // Judged by the permission bits, not by access(): the superuser may write to
   // anything, but a read-only file must stay read-only for us all the same.

@@ -28,6 +28,8 @@ bool DirectoryExists(const std::string& path);
 IoResult RenameFile(const std::string& from, const std::string& to);
 // Removes the write permission (the read-only attribute; on Windows also archive).
 IoResult SetReadOnly(const std::string& path);
+// Gives the owner the write permission back (clears the read-only attribute).
+IoResult SetWritable(const std::string& path);
 bool IsWritable(const std::string& path);
 
 }  // namespace dv

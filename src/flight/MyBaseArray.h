@@ -27,6 +27,8 @@ class tMyBaseArray {
   virtual ~tMyBaseArray() = default;
   tMyBaseArray(const tMyBaseArray&) = delete;
   tMyBaseArray& operator=(const tMyBaseArray&) = delete;
+  tMyBaseArray(tMyBaseArray&&) noexcept = default;
+  tMyBaseArray& operator=(tMyBaseArray&&) noexcept = default;
 
   std::int32_t RecSize() const { return recSize_; }
   int Count() const { return static_cast<int>(bytes_.size() / static_cast<std::size_t>(recSize_)); }

@@ -1,0 +1,141 @@
+#include "flight/Saving.h"
+
+#include "common/FileIO.h"
+#include "common/Helpers.h"
+#include "flight/PointFiles.h"
+
+namespace dv {
+
+SaveOutcome SaveOutcome::Refuse(std::string field) {
+  return SaveOutcome{SaveStatus::Refused, std::move(field), kInvalidValue};
+}
+
+SaveOutcome SaveOutcome::Fail(const std::string& path) {
+  return SaveOutcome{SaveStatus::Failed, {}, std::string(kSaveError) + "\n" + path};
+}
+
+SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& ext, bool* made) {
+  if (made) *made = false;
+  const std::string own = flightBase + ext;
+  const std::string copy = flightBase + ".org" + ext;
+  if (FileExists(copy)) return {};
+  // A flight delivered without this file has nothing to keep.
+  if (!FileExists(own)) return {};
+  if (!RenameFile(own, copy)) return SaveOutcome::Fail(copy);
+  if (made) *made = true;
+  SetReadOnly(copy);  // a copy left writable is still a whole copy: not a failure
+  return {};
+}
+
+namespace {
+
+// Puts a copy made by this save back under the flight's own name.
+void UndoOriginalCopy(const std::string& flightBase, const std::string& ext) {
+  const std::string own = flightBase + ext;
+  const std::string copy = flightBase + ".org" + ext;
+  SetWritable(copy);
+  if (!FileExists(own)) RenameFile(copy, own);
+}
+
+bool ReadNumber(const std::string& text, double& field) {
+  const auto v = TextToReal(text);
+  if (!v) return false;
+  field = *v;
+  return true;
+}
+
+// The common tail of the point writers: original copy, point 0, file.
+template <typename Array, typename Prepare, typename Write>
+SaveOutcome WritePoints(const std::string& fileName, bool keepOriginal,
+                        const std::string& flightBase, const char* ext, Array& points,
+                        Prepare prepare, Write write) {
+  bool made = false;
+  if (keepOriginal) {
+    SaveOutcome copy = MakeOriginalCopy(flightBase, ext, &made);
+    if (!copy.ok()) return copy;
+  }
+  if (points.Count() > 0) prepare(points[0]);
+  if (!write(fileName, points)) {
+    if (made) UndoOriginalCopy(flightBase, ext);
+    return SaveOutcome::Fail(fileName);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<std::string> TakeTuFields(const TuFieldTexts& f, InitialData& info) {
+  if (!ReadNumber(f.T0, info.T0) || !(info.T0 > -65.0 && info.T0 < 55.0)) return "edtT0";
+  if (!ReadNumber(f.U0, info.U0) || !(info.U0 > 0.0 && info.U0 <= 100.0)) return "edtU0";
+  return std::nullopt;
+}
+
+std::optional<std::string> TakeCrdFields(const CrdFieldTexts& f, InitialData& info) {
+  if (!ReadNumber(f.SR0, info.SR0) || !(info.SR0 > 30.0 && info.SR0 < 500.0)) return "edtSR0";
+  if (!ReadNumber(f.Az0, info.Az0) || !(info.Az0 > 0.0 && info.Az0 <= 360.0)) return "edtAz0";
+  if (!ReadNumber(f.El0, info.El0) || !(info.El0 > -12.0 && info.El0 <= 3.0)) return "edtEl0";
+  return std::nullopt;
+}
+
+SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
+                   const TuFieldTexts& fields, InitialData& info, TuArray& points) {
+  if (fields.changed) {
+    if (auto refused = TakeTuFields(fields, info)) return SaveOutcome::Refuse(*refused);
+  }
+  return WritePoints(
+      fileName, keepOriginal, flightBase, ".tu", points,
+      [&](TuPoint& p0) {
+        if (fields.changed) {
+          p0.T = static_cast<float>(info.T0);
+          p0.U = static_cast<float>(info.U0);
+        }
+        // The surface point is always written, whatever the user marked.
+        p0.TExcluded = p0.UExcluded = false;
+      },
+      [](const std::string& name, const TuArray& pts) { return WriteTuFile(name, pts).ok; });
+}
+
+SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
+                    const CrdFieldTexts& fields, InitialData& info, CrdArray& points) {
+  if (fields.changed) {
+    if (auto refused = TakeCrdFields(fields, info)) return SaveOutcome::Refuse(*refused);
+  }
+  return WritePoints(
+      fileName, keepOriginal, flightBase, ".crd", points,
+      [&](CrdPoint& p0) {
+        if (fields.changed) {
+          p0.SR = info.SR0;
+          p0.Az = info.Az0;
+          p0.El = info.El0;
+        }
+        // The launch point is always written, whatever the user marked.
+        p0.Excluded = false;
+      },
+      [](const std::string& name, const CrdArray& pts) { return WriteCrdFile(name, pts).ok; });
+}
+
+SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours,
+                     const std::string& flightBase, const InfoFieldTexts& fields,
+                     InitialData& info) {
+  if (auto refused = TakeInfoFields(fields, info)) return SaveOutcome::Refuse(*refused);
+  bool made = false;
+  if (keepOriginal) {
+    SaveOutcome copy = MakeOriginalCopy(flightBase, ".info", &made);
+    if (!copy.ok()) return copy;
+  }
+  std::string bytes;
+  if (FileExists(fileName)) {
+    std::string old;
+    if (!ReadFileBytes(fileName, old)) return SaveOutcome::Fail(fileName);
+    bytes = UpdateInfoBytes(old, info, zoneHours);
+  } else {
+    bytes = FormatNewInfo(info, zoneHours);
+  }
+  if (!WriteFileAtomic(fileName, bytes)) {
+    if (made) UndoOriginalCopy(flightBase, ".info");
+    return SaveOutcome::Fail(fileName);
+  }
+  return {};
+}
+
+}  // namespace dv

@@ -1,1 +1,125 @@
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <locale>
+
+#include "common/DateTime.h"
+#include "common/Helpers.h"
+
+using namespace dv;
+
+namespace {
+
+// Switches the C and C++ locales to one with a decimal comma for one test.
+class CommaLocale {
+ public:
+  CommaLocale() {
+    old_ = std::setlocale(LC_ALL, nullptr);
+    active_ = std::setlocale(LC_ALL, "ru_RU.UTF-8") != nullptr;
+    struct Comma : std::numpunct<char> {
+      char do_decimal_point() const override { return ','; }
+    };
+    oldCpp_ = std::locale::global(std::locale(std::locale::classic(), new Comma));
+  }
+  ~CommaLocale() {
+    std::setlocale(LC_ALL, old_.c_str());
+    std::locale::global(oldCpp_);
+  }
+  bool cLocaleHasComma() const { return active_ && *std::localeconv()->decimal_point == ','; }
+
+ private:
+  std::string old_;
+  std::locale oldCpp_;
+  bool active_ = false;
+};
+
+}  // namespace
+
+TEST(FormatFixed, RoundsToTheGivenDecimalsWithoutBlanks) {
+  EXPECT_EQ(FormatFixed(10.004, 0, 2), "10.00");
+  EXPECT_EQ(FormatFixed(-5.5, 0, 2), "-5.50");
+  EXPECT_EQ(FormatFixed(100, 0, 2), "100.00");
+  EXPECT_EQ(FormatFixed(1013.26, 12, 1), "1013.3");
+  EXPECT_EQ(FormatFixed(-999, 0, 3), "-999.000");
+  EXPECT_EQ(FormatFixed(3.14159265358979, 0, 6), "3.141593");
+  EXPECT_EQ(FormatFixed(17.6, 0, 0), "18");
+  // The width only ever added blanks, which are stripped.
+  EXPECT_EQ(FormatFixed(1.5, 10, 1), "1.5");
+  // Zero has no sign, however it was reached.
+  EXPECT_EQ(FormatFixed(-0.0, 0, 2), "0.00");
+  EXPECT_EQ(FormatFixed(-0.004, 0, 2), "0.00");
+  EXPECT_EQ(FormatFixed(-0.005001, 0, 2), "-0.01");
+  // No exponent even for large values.
+  EXPECT_EQ(FormatFixed(1e20, 0, 0), "100000000000000000000");
+  EXPECT_EQ(FormatFixed(std::nan(""), 0, 2), "NAN");
+  EXPECT_EQ(FormatFixed(-INFINITY, 0, 2), "-INF");
+}
+
+TEST(TextToReal, AcceptsOnlyWholeNumbers) {
+  EXPECT_EQ(TextToReal("1013.2"), 1013.2);
+  EXPECT_EQ(TextToReal("-12"), -12.0);
+  EXPECT_EQ(TextToReal("+3.5e2"), 350.0);
+  EXPECT_EQ(TextToReal(" 7.25 "), 7.25);  // surrounding blanks are not part of the number
+  EXPECT_EQ(TextToReal(".5"), 0.5);
+  EXPECT_EQ(TextToReal("5."), 5.0);
+  EXPECT_EQ(TextToReal("1e-999"), 0.0);  // too small for a double: zero
+  EXPECT_TRUE(std::signbit(*TextToReal("-0")));
+  for (const char* bad : {"", " ", "1,5", "1.5x", "x1", "1e", "e5", "--1", "+-1", "1e999", "-1e999",
+                          "nan", "inf", "0x10", "1 2", "1..2", "."}) {
+    EXPECT_FALSE(TextToReal(bad).has_value()) << bad;
+  }
+}
+
+TEST(TextToInt16, RangeAndSyntax) {
+  EXPECT_EQ(TextToInt16("32767"), 32767);
+  EXPECT_EQ(TextToInt16("-32768"), -32768);
+  EXPECT_EQ(TextToInt16(" 300"), 300);
+  EXPECT_FALSE(TextToInt16("32768"));
+  EXPECT_FALSE(TextToInt16("-32769"));
+  EXPECT_FALSE(TextToInt16("1.0"));
+  EXPECT_FALSE(TextToInt16(""));
+  EXPECT_FALSE(TextToInt16("-"));
+  EXPECT_FALSE(TextToInt16("99999999999999999999999"));
+}
+
+TEST(Helpers, StayPointSeparatedUnderACommaLocale) {
+  CommaLocale comma;
+  if (!comma.cLocaleHasComma()) {
+    ADD_FAILURE() << "ru_RU.UTF-8 is not installed (scripts/install-deps.sh makes it)";
+  }
+  EXPECT_EQ(FormatFixed(1.5, 0, 2), "1.50");
+  EXPECT_EQ(FormatFixed(-1234567.891, 0, 3), "-1234567.891");
+  EXPECT_EQ(TextToReal("1.5"), 1.5);
+  EXPECT_FALSE(TextToReal("1,5"));
+  EXPECT_EQ(ParseRealToken("2.5e-400"), 0.0);
+}
+
+TEST(NameWithoutExt, TakesTheNameAndDropsTheLastExtension) {
+  EXPECT_EQ(NameWithoutExt("/data/arc/12.6.2005-11.30.info"), "12.6.2005-11.30");
+  EXPECT_EQ(NameWithoutExt("/data/arc/20061005-1230.org.info"), "20061005-1230.org");
+  EXPECT_EQ(NameWithoutExt("station"), "station");
+  EXPECT_EQ(NameWithoutExt("/data/a.b/plain"), "plain");  // a point in a folder name does not count
+  EXPECT_EQ(NameWithoutExt(""), "");
+  EXPECT_EQ(ChangeFileExtToNone("/x/a.b.info"), "/x/a.b");
+  EXPECT_EQ(ExtractFilePath("/x/y/a.info"), "/x/y/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/x"), std::string("/x") + PathSeparator);
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/x/"), "/x/");
+}
+
+TEST(DateTime, EncodesValidatesAndShiftsAcrossYearEnds) {
+  EXPECT_EQ(EncodeDateTime(1899, 12, 30, 0, 0)->seconds, 0);
+  EXPECT_FALSE(EncodeDateTime(0, 1, 1, 0, 0));
+  EXPECT_FALSE(EncodeDateTime(2010, 2, 29, 0, 0));
+  EXPECT_TRUE(EncodeDateTime(2012, 2, 29, 0, 0));
+  EXPECT_FALSE(EncodeDateTime(2010, 13, 1, 0, 0));
+  EXPECT_FALSE(EncodeDateTime(2010, 1, 1, 24, 0));
+  EXPECT_FALSE(EncodeDateTime(2010, 1, 1, 0, 60));
+  const auto t = AddSeconds(*EncodeDateTime(2011, 1, 1, 1, 30), -3 * 3600);
+  const auto p = DecodeDateTime(t);
+  EXPECT_EQ(p.year, 2010);
+  EXPECT_EQ(p.month, 12);
+  EXPECT_EQ(p.day, 31);
+  EXPECT_EQ(p.hour, 22);
+  EXPECT_EQ(p.minute, 30);
+}

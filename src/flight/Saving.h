@@ -1,0 +1,65 @@
+#pragma once
+// The three writers with their original copies. They return what the window
+// must show; the window owns focus, pages, message boxes and modified flags.
+
+#include <optional>
+#include <string>
+
+#include "flight/InfoFile.h"
+#include "flight/Points.h"
+
+namespace dv {
+
+inline constexpr const char* kSaveError = "Ошибка сохранения";
+inline constexpr const char* kInvalidValue = "Недопустимое значение!";
+
+enum class SaveStatus {
+  Saved,    // written; the caller clears its modified flag
+  Refused,  // a field value was refused; nothing touched
+  Failed,   // a file operation failed; nothing lost
+};
+
+struct SaveOutcome {
+  SaveStatus status = SaveStatus::Saved;
+  std::string field;    // the refused edit field ("edtP0", ...), when Refused
+  std::string message;  // the text to show, when not Saved
+
+  bool ok() const { return status == SaveStatus::Saved; }
+  static SaveOutcome Refuse(std::string field);
+  static SaveOutcome Fail(const std::string& path);
+};
+
+// Keeps the delivered `flightBase + ext` as `flightBase + ".org" + ext`, once:
+// renamed, then made read-only. Nothing to do when the copy exists already or
+// when there is no delivered file to keep. `made` tells whether this call renamed.
+SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& ext,
+                             bool* made = nullptr);
+
+// The surface-point fields, as typed, and whether the user changed them.
+struct TuFieldTexts {
+  std::string T0, U0;
+  bool changed = false;
+};
+// The launch-point fields, as typed, and whether the user changed them.
+struct CrdFieldTexts {
+  std::string SR0, Az0, El0;
+  bool changed = false;
+};
+
+// Checks first (nothing is touched on a refusal), then the original copy of the
+// flight's own file when `keepOriginal`, then point 0 (or the .info fields), then
+// the file. A failed write puts a just-made original copy back, so the flight's
+// files are as they were.
+SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
+                   const TuFieldTexts& fields, InitialData& info, TuArray& points);
+SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
+                    const CrdFieldTexts& fields, InitialData& info, CrdArray& points);
+SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours,
+                     const std::string& flightBase, const InfoFieldTexts& fields,
+                     InitialData& info);
+
+// The field checks alone: the refused edit field, or nothing.
+std::optional<std::string> TakeTuFields(const TuFieldTexts& fields, InitialData& info);
+std::optional<std::string> TakeCrdFields(const CrdFieldTexts& fields, InitialData& info);
+
+}  // namespace dv
