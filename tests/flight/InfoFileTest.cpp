@@ -1,1 +1,220 @@
 #include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "flight/InfoFile.h"
+
+using namespace dv;
+using dvtest::DataFile;
+using dvtest::ReadAll;
+
+namespace {
+
+InitialData ReadOk(const std::string& name, InfoReadResult* out = nullptr) {
+  InitialData d;
+  InfoReadResult r = ReadInfo(DataFile(name), true, d);
+  EXPECT_TRUE(r.ok) << name;
+  if (out) *out = r;
+  return d;
+}
+
+std::string FieldText(const InfoReadResult& r, const std::string& key) {
+  std::string text = "<absent>";
+  for (const auto& [k, v] : r.fieldTexts)
+    if (k == key) text = v;
+  return text;
+}
+
+}  // namespace
+
+TEST(ReadInfo, ReadsEntriesAndKeepsUnknownLinesWhole) {
+  InfoReadResult r;
+  const InitialData d = ReadOk("20100305-0907.info", &r);
+  EXPECT_TRUE(r.messages.empty());
+  EXPECT_EQ(d.StationSynopticIndex, 27612);
+  EXPECT_FLOAT_EQ(d.StationLongitude, 37.567f);
+  EXPECT_FLOAT_EQ(d.StationLattitude, 55.833f);
+  EXPECT_FLOAT_EQ(d.StationHeightAboveSeaLevel, 147.0f);
+  EXPECT_DOUBLE_EQ(d.OnGroundPressure, 1003.4);  // written key, a tab and no colon
+  EXPECT_DOUBLE_EQ(d.OnGroundWindDirection, 270);
+  EXPECT_DOUBLE_EQ(d.OnGroundWindVelocity, 4);
+  EXPECT_DOUBLE_EQ(d.OnGroundHumidityError, 1.5);
+  EXPECT_DOUBLE_EQ(d.OnGroundTemperatureError, -0.25);
+  EXPECT_EQ(d.NebulosityCode, "8/6//");
+  EXPECT_EQ(d.RadioZondType, 90);
+  EXPECT_FLOAT_EQ(d.RadarAboveStationExeeding, 12.0f);
+  EXPECT_EQ(d.StartYear, 2010);
+  EXPECT_EQ(d.StartMinute, 7);
+  EXPECT_DOUBLE_EQ(d.T0, kUnknown);  // no key fills the surface point
+  // A line without a tab whole, an unknown entry whole (its CP1251 bytes as they
+  // are); an unknown key with an empty value, too; empty lines are dropped.
+  ASSERT_EQ(d.ExtraLines.size(), 3u);
+  EXPECT_EQ(d.ExtraLines[0], "\xcf\xf0\xe8\xec\xe5\xf7\xe0\xed\xe8\xe5 \xed\xe0\xe1\xeb\xfe\xe4\xe0\xf2\xe5\xeb\xff");
+  EXPECT_EQ(d.ExtraLines[1], "Observer:\t\xc8\xe2\xe0\xed\xee\xe2");
+  EXPECT_EQ(d.ExtraLines[2], "Empty:\t");
+  // The edit fields get the texts as they stand.
+  EXPECT_EQ(FieldText(r, "OnGroundPressure"), "1003.4");
+  EXPECT_EQ(FieldText(r, "StationLongitude"), "37.567");
+  EXPECT_EQ(FieldText(r, "StartMonth"), "03");
+}
+
+TEST(ReadInfo, NameTimeLaterThanTheStartIsReported) {
+  // The file starts at 12:30 on 5 October 2006.
+  dvtest::TempDir dir;
+  const std::string body = ReadAll(DataFile("start_1230.info"));
+  auto check = [&](const std::string& name, bool warned) {
+    dvtest::WriteAll(dir.file(name), body);
+    InitialData d;
+    const InfoReadResult r = ReadInfo(dir.file(name), true, d);
+    EXPECT_TRUE(r.ok) << name;
+    EXPECT_EQ(!r.messages.empty() && r.messages[0] == kInfoNameMismatch, warned) << name;
+  };
+  check("20061005-1230.info", false);
+  check("20061005-1231.info", false);
+  check("20061005-1232.info", true);
+  check("20061005-1228.info", false);
+  check("20061005-1232.org.info", true);
+  check("5.10.2006-14.0.info", true);
+  check("station.info", false);  // no date in the name: never reported
+}
+
+TEST(ReadInfo, FailuresShowTheErrorText) {
+  // A name that has a dash but does not read.
+  dvtest::TempDir dir;
+  dvtest::WriteAll(dir.file("2006-bad.info"), ReadAll(DataFile("start_1230.info")));
+  InitialData d;
+  InfoReadResult r = ReadInfo(dir.file("2006-bad.info"), true, d);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.messages, std::vector<std::string>{kInfoFileError});
+  EXPECT_EQ(d.StationSynopticIndex, 27612);  // read before the failure: kept
+
+  // No file at all.
+  r = ReadInfo(dir.file("missing.info"), true, d);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.messages, std::vector<std::string>{kInfoFileError});
+
+  // Without start keys, in a fresh run: no date can be formed.
+  InitialData fresh;
+  r = ReadInfo(DataFile("no_start_keys.info"), true, fresh);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.messages, std::vector<std::string>{kInfoFileError});
+  // The same file after a flight was read: the start fields carry over.
+  ReadOk("start_1230.info");
+  InitialData carried = ReadOk("start_1230.info");
+  EXPECT_TRUE(ReadInfo(DataFile("no_start_keys.info"), true, carried).ok);
+}
+
+TEST(ReadInfo, ResetOrKeep) {
+  InitialData d = ReadOk("20100305-0907.info");
+  // With reset, fields missing from the file go back to "not known".
+  ASSERT_TRUE(ReadInfo(DataFile("no_start_keys.info"), true, d).ok);
+  EXPECT_DOUBLE_EQ(d.OnGroundWindVelocity, kUnknown);
+  EXPECT_EQ(d.NebulosityCode, "/////");
+  EXPECT_EQ(d.ExtraLines.size(), 0u);
+  // Without reset, they keep what they had and unknown lines are added.
+  InitialData o = ReadOk("20100305-0907.info");
+  ASSERT_TRUE(ReadInfo(DataFile("no_start_keys.info"), false, o).ok);
+  EXPECT_DOUBLE_EQ(o.OnGroundWindVelocity, 4);
+  EXPECT_EQ(o.ExtraLines.size(), 3u);
+}
+
+TEST(ReadInfo, MalformedValuesAreNotReported) {
+  InitialData d;
+  const InfoReadResult r = ReadInfo(DataFile("malformed_values.info"), true, d);
+  EXPECT_TRUE(r.ok);
+  EXPECT_DOUBLE_EQ(d.OnGroundPressure, kUnknown);  // "1003,4"
+  EXPECT_EQ(d.NebulosityCode, "8/6//");            // cut to five characters
+  EXPECT_EQ(FieldText(r, "OnGroundPressure"), "1003,4");
+  EXPECT_EQ(FieldText(r, "NebulosityCode"), "8/6//12");
+}
+
+TEST(TakeInfoFields, ChecksInOrderAndStoresBeforeRefusing) {
+  InitialData d;
+  InfoFieldTexts f{"1000", "0", "0", "/////", ""};
+  EXPECT_EQ(TakeInfoFields(f, d), std::nullopt);
+  f.D0 = "360";
+  f.V0 = "33";
+  EXPECT_EQ(TakeInfoFields(f, d), std::nullopt);
+
+  for (const char* p : {"850", "1100", "abc", ""}) {
+    f.P0 = p;
+    EXPECT_EQ(TakeInfoFields(f, d), "edtP0") << p;
+  }
+  f.P0 = "1100";
+  TakeInfoFields(f, d);
+  EXPECT_DOUBLE_EQ(d.OnGroundPressure, 1100);  // the refused value stays
+  f.P0 = "850.1";
+  f.D0 = "360.5";
+  EXPECT_EQ(TakeInfoFields(f, d), "edtD0");
+  f.D0 = "-1";
+  EXPECT_EQ(TakeInfoFields(f, d), "edtD0");
+  f.D0 = "10";
+  f.V0 = "33.01";
+  EXPECT_EQ(TakeInfoFields(f, d), "edtV0");
+  f.V0 = "5";
+  f.Clouds = "8/6/";
+  EXPECT_EQ(TakeInfoFields(f, d), "edtClouds");
+  f.Clouds = "8/6//";
+  f.RaRa = "9";
+  EXPECT_EQ(TakeInfoFields(f, d), "edtRaRa");
+  d.RadioZondType = 90;
+  f.RaRa = "";
+  EXPECT_EQ(TakeInfoFields(f, d), std::nullopt);
+  EXPECT_EQ(d.RadioZondType, 90);  // an empty type keeps the stored one
+  f.RaRa = "23";
+  EXPECT_EQ(TakeInfoFields(f, d), std::nullopt);
+  EXPECT_EQ(d.RadioZondType, 23);
+}
+
+TEST(InfoWriter, NewFileLayout) {
+  InitialData d = ReadOk("20100305-0907.info");
+  EXPECT_EQ(FormatNewInfo(d, 0), ReadAll(DataFile("20100305-0907.new.golden")));
+  // Unknown and never-read fields are written with their key's decimals.
+  InitialData empty;
+  empty.StartYear = 2010;
+  empty.StartMonth = empty.StartDay = 1;
+  const std::string text = FormatNewInfo(empty, 0);
+  EXPECT_NE(text.find("StationLattitude:\t-999.000\r\n"), std::string::npos);
+  EXPECT_NE(text.find("OnGroundPressure:\t-999.0\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("RadioZondType"), std::string::npos);
+  EXPECT_EQ(text.find("RadarAboveStationExeeding"), std::string::npos);
+}
+
+TEST(InfoWriter, TypeZeroStillKeepsUnknownLinesAndRadarHeight) {
+  InitialData d = ReadOk("20100305-0907.info");
+  d.RadioZondType = 0;
+  const std::string text = FormatNewInfo(d, 0);
+  EXPECT_EQ(text.find("RadioZondType"), std::string::npos);
+  EXPECT_NE(text.find("Observer:\t\xc8\xe2\xe0\xed\xee\xe2\r\n"), std::string::npos);
+  EXPECT_NE(text.find("RadarAboveStationExeeding:\t12\r\n"), std::string::npos);
+}
+
+TEST(InfoWriter, ZoneHoursShiftTheStartAndNegateTheLongitude) {
+  InitialData d = ReadOk("20100305-0907.info");
+  d.StartYear = 2011;
+  d.StartMonth = 1;
+  d.StartDay = 1;
+  d.StartHour = 1;
+  d.StartMinute = 30;
+  const std::string text = FormatNewInfo(d, 3);
+  EXPECT_NE(text.find("StartYear:\t2010\r\nStartMonth:\t12\r\nStartDay:\t31\r\nStartHour:\t22\r\nStartMinute:\t30\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("StationLongitude:\t-37.567\r\n"), std::string::npos);
+  EXPECT_EQ(d.StartYear, 2011);  // the record itself is not changed
+  EXPECT_NE(FormatNewInfo(d, 0).find("StationLongitude:\t37.567\r\n"), std::string::npos);
+}
+
+TEST(InfoWriter, UpdateReplacesKnownLinesAndKeepsTheRest) {
+  InitialData d = ReadOk("20100305-0907.info");
+  d.OnGroundPressure = 1010.06;
+  d.NebulosityCode = "/////";
+  const std::string updated = UpdateInfoBytes(ReadAll(DataFile("20100305-0907.info")), d, 0);
+  EXPECT_EQ(updated, ReadAll(DataFile("20100305-0907.updated.golden")));
+
+  // A missing key is not added; a type of 0 leaves its line alone.
+  InitialData z = d;
+  z.RadioZondType = 0;
+  z.RadarAboveStationExeeding = -999;
+  const std::string text = UpdateInfoBytes("RadioZondType:\t77\r\nRadarAboveStationExeeding:\t5\r\nx\r\n", z, 0);
+  EXPECT_EQ(text, "RadioZondType:\t77\r\nRadarAboveStationExeeding:\t5\r\nx\r\n");
+}
