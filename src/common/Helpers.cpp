@@ -22,20 +22,71 @@ bool IsPathSeparator(char c) {
 #endif
 }
 
-std::string FormatFixed(double value, int /*width*/, int decimals) {
-  if (std::isnan(value)) return "NAN";
-  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  if (decimals < 0) decimals = 0;
+namespace {
+
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
+// Exact-rounding fallback: the decimal expansion of the stored binary value.
+void AppendFixedSlow(std::string& out, double value, int decimals) {
   // 1e308 with 18 decimals needs about 330 characters.
   std::array<char, 400> buf{};
   auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
                                  std::chars_format::fixed, decimals);
-  if (ec != std::errc{}) return "NAN";
-  std::string text(buf.data(), end);
-  if (!text.empty() && text.front() == '-' &&
-      text.find_first_not_of("0.", 1) == std::string::npos) {
-    text.erase(0, 1);  // a value rounded to zero is written without its sign
+  if (ec != std::errc{}) {
+    out += "NAN";
+    return;
   }
+  const std::string_view text(buf.data(), static_cast<std::size_t>(end - buf.data()));
+  if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string_view::npos) {
+    out.append(text.substr(1));  // a value rounded to zero is written without its sign
+  } else {
+    out.append(text);
+  }
+}
+
+}  // namespace
+
+void AppendFixed(std::string& out, double value, int decimals) {
+  if (std::isnan(value)) {
+    out += "NAN";
+    return;
+  }
+  if (std::isinf(value)) {
+    out += value < 0 ? "-INF" : "INF";
+    return;
+  }
+  if (decimals < 0) decimals = 0;
+  // Fast path for the everyday magnitudes: scale, round, print the integer.
+  // Where the scaled value lies near a half, the product may have rounded across
+  // it, so those few cases take the exact path.
+  if (decimals <= 9) {
+    const double scaled = std::fabs(value) * kPow10[decimals];
+    if (scaled < 1e9) {  // the product is then within 1.2e-7 of the exact value
+      const double whole = std::floor(scaled);
+      const double frac = scaled - whole;
+      if (std::fabs(frac - 0.5) > 1e-6) {
+        const auto digits = static_cast<std::uint64_t>(frac > 0.5 ? whole + 1 : whole);
+        std::array<char, 32> buf{};
+        char* p = buf.data() + buf.size();
+        std::uint64_t v = digits;
+        int written = 0;
+        do {
+          *--p = static_cast<char>('0' + v % 10);
+          v /= 10;
+          if (++written == decimals) *--p = '.';
+        } while (v != 0 || written <= decimals);
+        if (value < 0 && digits != 0) *--p = '-';
+        out.append(p, static_cast<std::size_t>(buf.data() + buf.size() - p));
+        return;
+      }
+    }
+  }
+  AppendFixedSlow(out, value, decimals);
+}
+
+std::string FormatFixed(double value, int /*width*/, int decimals) {
+  std::string text;
+  AppendFixed(text, value, decimals);
   return text;
 }
 

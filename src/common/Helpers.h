@@ -14,6 +14,8 @@ namespace dv {
 // A zero result never carries a minus sign ("-0.00" is written as "0.00").
 // Non-finite values give "NAN", "INF" or "-INF".
 std::string FormatFixed(double value, int width, int decimals);
+// The same text appended to `out`, without a temporary string (the file writers' path).
+void AppendFixed(std::string& out, double value, int decimals);
 
 // Whole text as a real number ("." separator, optional sign and exponent).
 // Surrounding blanks are allowed; "nan", "inf", hex and overflowing values are not.

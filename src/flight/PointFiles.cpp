@@ -56,10 +56,6 @@ void ReadBytes(const std::string& fileName, std::string& bytes) {
   if (!r) throw FileReadError("Cannot open file \"" + fileName + "\". " + r.error);
 }
 
-void AppendFixed(std::string& out, double value, int decimals) {
-  out += FormatFixed(value, 0, decimals);
-}
-
 }  // namespace
 
 void ApplyTuRangeFlags(TuPoint& p) {

@@ -2,7 +2,9 @@
 
 #include <clocale>
 #include <cmath>
+#include <charconv>
 #include <locale>
+#include <random>
 
 #include "common/DateTime.h"
 #include "common/Helpers.h"
@@ -122,4 +124,23 @@ TEST(DateTime, EncodesValidatesAndShiftsAcrossYearEnds) {
   EXPECT_EQ(p.day, 31);
   EXPECT_EQ(p.hour, 22);
   EXPECT_EQ(p.minute, 30);
+}
+
+TEST(FormatFixed, AgreesWithExactDecimalRounding) {
+  // The writers' fast path must give the same text as the exact expansion of the
+  // stored binary value, including values that sit on a printed half.
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> magnitude(-7, 7);
+  for (int i = 0; i < 200000; ++i) {
+    const int decimals = static_cast<int>(rng() % 8);
+    double v = std::pow(10.0, magnitude(rng)) * ((rng() & 1) ? -1 : 1);
+    if (i % 4 == 0) v = std::round(v * 1000) / 1000 + 0.0005;  // near a half at 3 decimals
+    if (i % 4 == 1) v = static_cast<float>(v);                 // telemetry values are floats
+    char buf[128];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    ASSERT_EQ(ec, std::errc{});
+    std::string exact(buf, end);
+    if (exact[0] == '-' && exact.find_first_not_of("0.", 1) == std::string::npos) exact.erase(0, 1);
+    ASSERT_EQ(FormatFixed(v, 0, decimals), exact) << v << " with " << decimals;
+  }
 }

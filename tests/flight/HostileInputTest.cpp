@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "app/ProfileFile.h"
+#include "flight/FlightName.h"
+#include "flight/InfoFile.h"
+#include "flight/PointFiles.h"
+
+using namespace dv;
+
+namespace {
+
+// Every reader must end in its documented result or its documented error.
+void ReadAllWays(const std::string& bytes) {
+  TuArray tu;
+  try {
+    ParseTu(bytes, tu);
+  } catch (const FileReadError& e) {
+    EXPECT_STREQ(e.what(), kInvalidNumericInput);
+  }
+  CrdArray crd;
+  try {
+    ParseCrd(bytes, crd);
+  } catch (const FileReadError& e) {
+    EXPECT_STREQ(e.what(), kInvalidNumericInput);
+  }
+  InitialData info;
+  ParseInfo(bytes, "20100305-0907.info", true, info);
+  try {
+    FlightTimeFromName(bytes);
+  } catch (const FlightNameError&) {
+  }
+  ProfileFile profile(bytes);
+  profile.Read("OPTIONS", "Path", "");
+  profile.HasSection("TELEGM");
+  profile.Write("OPTIONS", "Path", "/x/");
+}
+
+}  // namespace
+
+TEST(HostileInput, RandomBytesNeverCrash) {
+  std::mt19937 rng(20251014);
+  const std::string alphabet = "0123456789.-+eE \t\r\n:[]=;\x00\xff" "abc";
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes(rng() % 300, '\0');
+    const bool textLike = round % 2 == 0;
+    for (char& c : bytes)
+      c = textLike ? alphabet[rng() % alphabet.size()] : static_cast<char>(rng() & 0xff);
+    ReadAllWays(bytes);
+  }
+}
+
+TEST(HostileInput, HugeLinesAndOddNumbers) {
+  // A 10 MB line of one number: too large for a double.
+  std::string digits(10'000'000, '7');
+  TuArray tu;
+  EXPECT_THROW(ParseTu(digits, tu), FileReadError);
+  // A 10 MB line of many numbers: the first three are the record.
+  tu.Clear();
+  std::string many;
+  for (int i = 0; i < 2'000'000; ++i) many += "1.5 ";
+  ParseTu(many, tu);
+  ASSERT_EQ(tu.Count(), 1);
+  EXPECT_FLOAT_EQ(tu[0].U, 1.5f);
+  // Nothing but NUL bytes is nothing but blanks.
+  tu.Clear();
+  ParseTu(std::string(1 << 20, '\0'), tu);
+  EXPECT_EQ(tu.Count(), 0);
+  // Negative zero reads as a value and writes without a sign.
+  tu.Clear();
+  ParseTu("-0 -0 -0\r\n", tu);
+  ASSERT_EQ(tu.Count(), 1);
+  EXPECT_EQ(FormatTuLines(tu), "0.00\t0.00\t0.00\r\n");
+  for (const char* bad : {"1e999 0 0", "nan 0 0", "inf 0 0", "0x1 0 0", "1e 0 0"}) {
+    EXPECT_THROW(ParseTu(bad, tu), FileReadError) << bad;
+  }
+  CrdArray crd;
+  ParseCrd("0 1e308 1e308 -1e308\r\n", crd);  // huge but finite: kept, and written without an exponent
+  ASSERT_EQ(crd.Count(), 1);
+  EXPECT_TRUE(crd[0].Excluded);
+  EXPECT_EQ(FormatCrdLines(crd), "");
+}
