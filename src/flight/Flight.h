@@ -1,0 +1,23 @@
+#pragma once
+// The open flight: everything that lives for the whole run at program level.
+
+#include <string>
+
+#include "flight/InfoFile.h"
+#include "flight/Points.h"
+
+namespace dv {
+
+struct Flight {
+  // Folder and file name, without its last extension, of the open flight's .info;
+  // empty until a flight is opened.
+  std::string FlightBase;
+  // Where the open dialog and the export start: the working folder at start, then
+  // the configuration, a command-line argument, and each opened flight's folder.
+  std::string StartDir;
+  InitialData Info;     // as edited
+  InitialData OrgInfo;  // the original, for comparison
+  FlightPoints Points;  // TuPoints, CrdPoints, TuOrgPoints, CrdOrgPoints
+};
+
+}  // namespace dv
