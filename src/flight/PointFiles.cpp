@@ -108,20 +108,28 @@ void ParseCrd(std::string_view bytes, CrdArray& points) {
   }
 }
 
-bool ReadTu(const std::string& fileName, TuArray& points) {
+bool ReadTu(const std::string& fileName, TuArray& points, std::string& bytes) {
   points.Clear();
-  std::string bytes;
   ReadBytes(fileName, bytes);
   ParseTu(bytes, points);
   return true;
 }
 
-bool ReadCrd(const std::string& fileName, CrdArray& points) {
+bool ReadCrd(const std::string& fileName, CrdArray& points, std::string& bytes) {
   points.Clear();
-  std::string bytes;
   ReadBytes(fileName, bytes);
   ParseCrd(bytes, points);
   return true;
+}
+
+bool ReadTu(const std::string& fileName, TuArray& points) {
+  std::string bytes;
+  return ReadTu(fileName, points, bytes);
+}
+
+bool ReadCrd(const std::string& fileName, CrdArray& points) {
+  std::string bytes;
+  return ReadCrd(fileName, points, bytes);
 }
 
 std::string FormatTuLines(const TuArray& points) {

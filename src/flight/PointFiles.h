@@ -25,6 +25,9 @@ inline constexpr double kDegToRad = 0.017453292519943295;
 // Clear `points`, then fill it from the file. Returns true or raises FileReadError.
 bool ReadTu(const std::string& fileName, TuArray& points);
 bool ReadCrd(const std::string& fileName, CrdArray& points);
+// The same, handing back the file's bytes for the listings (read once, not twice).
+bool ReadTu(const std::string& fileName, TuArray& points, std::string& bytes);
+bool ReadCrd(const std::string& fileName, CrdArray& points, std::string& bytes);
 
 // The same over bytes already in memory (the file readers call these).
 void ParseTu(std::string_view bytes, TuArray& points);
