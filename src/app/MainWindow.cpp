@@ -1,7 +1,208 @@
 #include "app/MainWindow.h"
 
-TfmMainFrm::TfmMainFrm(QWidget* parent) : QMainWindow(parent) {
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QTabWidget>
+#include <functional>
+#include <tuple>
+
+#include "app/Configuration.h"
+#include "app/TextCodec.h"
+#include "app/UserDialogs.h"
+#include "charts/ArcCharts.h"
+#include "charts/TChart.h"
+#include "common/Helpers.h"
+#include "editing/ListingView.h"
+
+TfmMainFrm::TfmMainFrm(const MainFrmOptions& options)
+    : flight_(options.flight), dialogs_(options.dialogs), configFile_(options.configFile) {
+  Q_ASSERT(flight_ && dialogs_);
+  if (configFile_.isEmpty())
+    configFile_ = PathToQt(dv::ConfigFileName(PathFromQt(QCoreApplication::applicationFilePath())));
   setWindowTitle(QStringLiteral("Devirarav"));
   setMinimumSize(640, 480);
   resize(918, 573);
+  BuildUi();
+  BuildMenu();
+  FormCreate(options.arguments);
+}
+
+TfmMainFrm::~TfmMainFrm() = default;
+
+void TfmMainFrm::FormCreate(const QStringList& arguments) {
+  // 1. Qt's file dialogs already start in the working folder when given none.
+  // 2. The chart series.
+  charts_ = std::make_unique<ArcCharts>();
+  charts_->CreateChartSeries(ChrtTLM, ChrtCRD, ChrtXY);
+  // 3. Clicks on the edited series select listing rows.
+  connect(charts_.get(), &ArcCharts::tlmPointClicked, this, &TfmMainFrm::SelectTLMRow);
+  connect(charts_.get(), &ArcCharts::crdPointClicked, this, &TfmMainFrm::SelectCRDRow);
+
+  // 4. The configuration, then the command-line rule.
+  dv::Configuration config = dv::ReadConfiguration(PathFromQt(configFile_), flight_->StartDir);
+  openDialogFolder_ = PathToQt(config.openDialogDir);
+  openDialogFileName_ = PathToQt(config.openDialogFileName);
+  ProcessingAvailable = config.processingAvailable;
+  ProcessingExe = PathToQt(config.processingExe);
+  ProcessingTemp = PathToQt(config.processingTemp);
+  std::vector<std::string> args;
+  for (const QString& a : arguments) args.push_back(PathFromQt(a));
+  dv::ApplyCommandLine(config, args);
+  flight_->StartDir = config.startDir;
+
+  // 5. The radiosonde code set.
+  if (!config.raraSetValid) {
+    dialogs_->message(InfoTextToQt(config.raraSet) + QString::fromUtf8(dv::RaRaSetErrorMessage("")));
+    raraLocked_ = true;
+    edtRaRa->setReadOnly(true);
+  }
+
+  // 6.-8. Ranges, the key filters and the lists of unknown lines start empty with the window.
+  TLMRange.Clear();
+  CRDRange.Clear();
+  InstallFieldHandlers();
+  lbxTLM->SetPoints(&flight_->Points.TuPoints, nullptr);
+  lbxCRD->SetPoints(nullptr, &flight_->Points.CrdPoints);
+  connect(lbxTLM, &TListingView::userSelectionChanged, this, [this] { lbListingClick(lbxTLM); });
+  connect(lbxCRD, &TListingView::userSelectionChanged, this, [this] { lbListingClick(lbxCRD); });
+
+  // 9. Rows wider than the list scroll sideways.
+  lbxTLM->SetHorizontalExtent(lbxTLM->width() * 3 / 2);
+  lbxCRD->SetHorizontalExtent(lbxCRD->width() * 3 / 2);
+}
+
+bool TfmMainFrm::IsReachable(const QAction* action) {
+  if (!action || !action->isEnabled() || !action->isVisible()) return false;
+  // Walk up the menus: an item under a disabled submenu cannot be reached.
+  for (QObject* o = action->parent(); o; o = o->parent()) {
+    if (auto* menu = qobject_cast<QMenu*>(o)) {
+      if (!menu->isEnabled() || !menu->menuAction()->isEnabled()) return false;
+    }
+  }
+  return true;
+}
+
+void TfmMainFrm::Bind(QAction* command, void (TfmMainFrm::*handler)()) {
+  connect(command, &QAction::triggered, this, [this, command, handler] {
+    if (IsReachable(command)) (this->*handler)();
+  });
+}
+
+void TfmMainFrm::SetInfoModified(bool on) {
+  InfoModified = on;
+  cbxInfoMod->setChecked(on);
+}
+
+void TfmMainFrm::SetTLMModified(bool on) {
+  TLMModified = on;
+  cbxTLMMod->setChecked(on);
+}
+
+void TfmMainFrm::SetCRDModified(bool on) {
+  CRDModified = on;
+  cbxCRDMod->setChecked(on);
+}
+
+bool TfmMainFrm::FinishSave(const dv::SaveOutcome& outcome, void (TfmMainFrm::*clearFlag)(bool)) {
+  switch (outcome.status) {
+    case dv::SaveStatus::Saved:
+      (this->*clearFlag)(false);
+      return true;
+    case dv::SaveStatus::Refused: {
+      PageControlTU->setCurrentWidget(tsInfo);
+      if (auto* field = findChild<QLineEdit*>(QString::fromStdString(outcome.field))) field->setFocus();
+      dialogs_->message(QString::fromUtf8(dv::kInvalidValue));
+      return false;
+    }
+    case dv::SaveStatus::Failed:
+      dialogs_->message(QString::fromUtf8(outcome.message));
+      return false;
+  }
+  return false;
+}
+
+bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours) {
+  const dv::InfoFieldTexts fields{InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()),
+                                  InfoTextFromQt(edtV0->text()), InfoTextFromQt(edtClouds->text()),
+                                  InfoTextFromQt(edtRaRa->text())};
+  return FinishSave(dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info),
+                    &TfmMainFrm::SetInfoModified);
+}
+
+bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {
+  const dv::TuFieldTexts fields{InfoTextFromQt(edtT0->text()), InfoTextFromQt(edtU0->text()),
+                                edtT0->isModified() || edtU0->isModified()};
+  return FinishSave(dv::SaveTu(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
+                               flight_->Points.TuPoints),
+                    &TfmMainFrm::SetTLMModified);
+}
+
+bool TfmMainFrm::SaveCrd(const std::string& fileName, bool keepOriginal) {
+  const dv::CrdFieldTexts fields{InfoTextFromQt(edtSR0->text()), InfoTextFromQt(edtAz0->text()),
+                                 InfoTextFromQt(edtEl0->text()),
+                                 edtSR0->isModified() || edtAz0->isModified() || edtEl0->isModified()};
+  return FinishSave(dv::SaveCrd(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
+                                flight_->Points.CrdPoints),
+                    &TfmMainFrm::SetCRDModified);
+}
+
+bool TfmMainFrm::AskToSave() {
+  // With no flight open there is no file to save into: typing into a field
+  // before the first open leaves nothing to ask about.
+  if (flight_->FlightBase.empty()) return true;
+  const std::string& base = flight_->FlightBase;
+  auto saveInfo = [this, &base] { return SaveInfo(base + ".info", true, 0); };
+  auto saveCrd = [this, &base] { return SaveCrd(base + ".crd", true); };
+  auto saveTu = [this, &base] { return SaveTu(base + ".tu", true); };
+  const std::tuple<bool, QString, QString, std::function<bool()>> parts[] = {
+      {InfoModified, QStringLiteral("Начальные данные"), QStringLiteral("Ошибка сохранения info!"), saveInfo},
+      {CRDModified, QStringLiteral("Данные CRD"), QStringLiteral("Ошибка сохранения CRD!"), saveCrd},
+      {TLMModified, QStringLiteral("Данные TU"), QStringLiteral("Ошибка сохранения TU!"), saveTu},
+  };
+  for (const auto& [modified, caption, failCaption, save] : parts) {
+    if (!modified) continue;
+    const auto answer =
+        dialogs_->question(caption, QStringLiteral("Сохранить?"), UserDialogs::Buttons::YesNoCancel);
+    if (answer == UserDialogs::Answer::Cancel) return false;
+    if (answer == UserDialogs::Answer::No) continue;  // the flag stays set
+    if (save()) continue;
+    if (dialogs_->question(failCaption, QStringLiteral("Вернуться?"), UserDialogs::Buttons::YesNo) ==
+        UserDialogs::Answer::Yes)
+      return false;
+  }
+  return true;
+}
+
+void TfmMainFrm::ExitClick() { close(); }
+
+bool TfmMainFrm::FormCloseQuery() { return AskToSave(); }
+
+void TfmMainFrm::FormClose() {
+  // The folder of the dialog's file name goes back as "Path"; "Src" is never written.
+  if (!dv::WriteConfigPath(PathFromQt(configFile_), PathFromQt(openDialogFileName_))) {
+    dialogs_->message(QString::fromUtf8(dv::WriteConfigErrorMessage(PathFromQt(configFile_))));
+  }
+  charts_->FreeChartSeries();
+}
+
+void TfmMainFrm::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  closing_ = true;
+  FormClose();
+  event->accept();
 }

@@ -1,11 +1,190 @@
 #pragma once
-// The main window. It stands here as the program's shell; the page layout,
-// menu and handlers are built on it.
+// The main window: the initial-data page, the three charts, the two listings,
+// the menu, and closing with the save questions. Handlers keep the names the
+// observers' manuals use; their bodies call the subsystem that owns the work.
 
 #include <QMainWindow>
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "editing/SelectedRange.h"
+#include "flight/Flight.h"
+#include "flight/Saving.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class TListingView;
+class QMenu;
+class QScrollArea;
+class QSplitter;
+class QTabWidget;
+class QWidget;
+class QKeyEvent;
+class TChart;
+class ArcCharts;
+class UserDialogs;
+
+struct MainFrmOptions {
+  dv::Flight* flight = nullptr;  // program-level flight data; must outlive the window
+  UserDialogs* dialogs = nullptr;
+  QString configFile;            // the .CNF file; beside the program when empty
+  QStringList arguments;         // command-line arguments without the program name
+};
 
 class TfmMainFrm : public QMainWindow {
   Q_OBJECT
  public:
-  explicit TfmMainFrm(QWidget* parent = nullptr);
+  explicit TfmMainFrm(const MainFrmOptions& options);
+  ~TfmMainFrm() override;
+
+  // True when the current flight may be left: asks about each modified part.
+  bool AskToSave();
+
+  // The three modified flags, each mirrored by its check box.
+  bool InfoModified = false;
+  bool TLMModified = false;
+  bool CRDModified = false;
+  void SetInfoModified(bool on);
+  void SetTLMModified(bool on);
+  void SetCRDModified(bool on);
+
+  bool ProcessingAvailable = false;
+  QString ProcessingExe;
+  QString ProcessingTemp;
+
+  dv::TSelectedRange TLMRange;
+  dv::TSelectedRange CRDRange;
+
+  dv::Flight& flight() { return *flight_; }
+  UserDialogs& dialogs() { return *dialogs_; }
+  ArcCharts& charts() { return *charts_; }
+  QString configFile() const { return configFile_; }
+  // The open dialog's folder and file name as they stand (written back at close).
+  QString openDialogFolder() const { return openDialogFolder_; }
+  QString openDialogFileName() const { return openDialogFileName_; }
+
+  // The writers with the window's side: they take the edit fields, and on a
+  // refusal bring the page to the front, focus the field and say so.
+  bool SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours);
+  bool SaveTu(const std::string& fileName, bool keepOriginal);
+  bool SaveCrd(const std::string& fileName, bool keepOriginal);
+
+  // An enabled command whose menus are enabled too; shortcuts obey the same rule.
+  static bool IsReachable(const QAction* action);
+
+  // Opening.
+  bool OpenFlight(const QString& fileName);
+  void ClearFlightView();
+  // A flight whose originals hold fewer points than its working files is for viewing only.
+  bool ViewOnly = false;
+
+  // Listings.
+  void lbListingClick(TListingView* sender);
+
+ public slots:
+  void ExitClick();
+  void OpenClick();
+  void ReOpenClick();
+  void idSaveInfoClick();
+  void SaveTLMClick();
+  void SaveCRDClick();
+  void idSaveAllClick();
+  void SelectTLMRow(int index);
+  void SelectCRDRow(int index);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildUi();
+  void BuildInfoPage();
+  void BuildMenu();
+  QAction* AddCommand(QMenu* menu, const char* name, const QString& caption,
+                      const QKeySequence& shortcut = {});
+  // Runs `handler` on the command only while the command is reachable.
+  void Bind(QAction* command, void (TfmMainFrm::*handler)());
+  void FormCreate(const QStringList& arguments);
+  bool FormCloseQuery();
+  void FormClose();
+  bool FinishSave(const dv::SaveOutcome& outcome, void (TfmMainFrm::*clearFlag)(bool));
+  void HighlightChangedFields();
+  bool LoadOrgCrd(const std::string& fileName);
+  bool LoadOrgTu(const std::string& fileName);
+  void CheckTimeOrder();
+  void SetViewOnly(bool on);
+  void FillInfoFields(const std::vector<std::pair<std::string, std::string>>& texts);
+  QLineEdit* FieldByName(const std::string& name) const;
+
+  // Initial-data editing.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void InstallFieldHandlers();
+  bool FieldKeyPress(QLineEdit* field, QKeyEvent* event);
+  void FieldExit(QLineEdit* field);
+
+  dv::Flight* flight_;
+  UserDialogs* dialogs_;
+  QString configFile_;
+  QString openDialogFolder_;
+  QString openDialogFileName_;
+  bool closing_ = false;
+  bool raraLocked_ = false;            // the configured code set was invalid
+  bool timeShiftEverEnabled_ = false;  // "Сдвиг" stays enabled once a flight had points
+
+ public:
+  // Widgets, named as everywhere else in the program.
+  QTabWidget* PageControlTU = nullptr;
+  QWidget* tsInfo = nullptr;
+  QWidget* tsCRD = nullptr;
+  QWidget* tsXY = nullptr;
+  QWidget* tsTLM = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QTabWidget* PageControlTxt = nullptr;
+  QWidget* tsCRDTxt = nullptr;
+  QWidget* tsTUTxt = nullptr;
+  TListingView* lbxCRD = nullptr;
+  TListingView* lbxTLM = nullptr;
+  TChart* ChrtCRD = nullptr;
+  TChart* ChrtXY = nullptr;
+  TChart* ChrtTLM = nullptr;
+
+  QLineEdit *edtStation = nullptr, *edtH0 = nullptr, *edtLong = nullptr, *edtLat = nullptr;
+  QLineEdit *edtP0 = nullptr, *edtT0 = nullptr, *edtU0 = nullptr, *edtD0 = nullptr,
+            *edtV0 = nullptr, *edtClouds = nullptr;
+  QLineEdit* edtRaRa = nullptr;
+  QLineEdit *edtDt0 = nullptr, *edtDu0 = nullptr;
+  QLineEdit *edtSR0 = nullptr, *edtAz0 = nullptr, *edtEl0 = nullptr;
+  QLineEdit *edtDay = nullptr, *edtMonth = nullptr, *edtYear = nullptr, *edtHour = nullptr,
+            *edtMin = nullptr;
+  QCheckBox *cbxInfoMod = nullptr, *cbxTLMMod = nullptr, *cbxCRDMod = nullptr;
+  QLabel *lblTLMdtime = nullptr, *lblCRDdtime = nullptr;
+
+  QMenu* idAscnt1 = nullptr;
+  QAction *idOpen = nullptr, *idReOpen = nullptr;
+  QMenu* idSave = nullptr;
+  QAction *idSaveInfo = nullptr, *idSaveTLM = nullptr, *idSaveCRD = nullptr, *idSaveAll = nullptr,
+          *mniSaveEOL = nullptr, *mniSaveRun = nullptr, *idExit1 = nullptr;
+  QMenu *N2 = nullptr, *N3 = nullptr, *N8 = nullptr, *N4 = nullptr, *N5 = nullptr, *N6 = nullptr;
+  QAction *idMarkTLM = nullptr, *idMarkCRD = nullptr;
+  QAction *idTLMTime = nullptr, *idCRDTime = nullptr, *idTimeShift = nullptr;
+  QAction* ChartEdit = nullptr;
+  QAction* About1 = nullptr;
+
+ private:
+  std::unique_ptr<ArcCharts> charts_;
 };
+
+// The colours of the initial-data fields.
+namespace fieldcolour {
+inline constexpr unsigned kMenu = 0xF0F0F0;    // untouched
+inline constexpr unsigned kWindow = 0xFFFFFF;  // typed into
+inline constexpr unsigned kAqua = 0x00FFFF;    // differs from the original
+}  // namespace fieldcolour
+
+void SetFieldColour(QLineEdit* field, unsigned rgb);
+unsigned FieldColour(const QLineEdit* field);

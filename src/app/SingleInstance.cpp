@@ -1,0 +1,72 @@
+#include "app/SingleInstance.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+
+namespace {
+
+QString UserName() {
+  QString user = qEnvironmentVariable("USER");
+  if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+  return user;
+}
+
+}  // namespace
+
+QString SingleInstance::defaultKey() {
+  // Tests run the program beside a developer's own copy; they pick another key.
+  const QString key = qEnvironmentVariable("DEVIRARAV_INSTANCE_KEY");
+  return key.isEmpty() ? QStringLiteral("zAZEKolvint#") : key;
+}
+
+SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
+  // Socket names must be plain; the hash keeps "#" and any user name out of the path.
+  const QByteArray id = (key + QLatin1Char('-') + UserName()).toUtf8();
+  name_ = QStringLiteral("devirarav-") +
+          QString::fromLatin1(QCryptographicHash::hash(id, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::claim() {
+  lock_ = std::make_unique<QLockFile>(QDir::temp().absoluteFilePath(name_ + QStringLiteral(".lock")));
+  lock_->setStaleLockTime(0);  // a lock left by a crashed instance is stale once its process is gone
+  if (!lock_->tryLock(0)) {
+    lock_.reset();
+    tellTheFirstOne();
+    return false;
+  }
+  // Holding the lock makes us the first: a socket left behind by a crash is ours to replace.
+  QLocalServer::removeServer(name_);
+  server_ = new QLocalServer(this);
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  connect(server_, &QLocalServer::newConnection, this, [this] {
+    while (QLocalSocket* s = server_->nextPendingConnection()) {
+      connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+      emit activationRequested();
+    }
+  });
+  server_->listen(name_);
+  return true;
+}
+
+bool SingleInstance::tellTheFirstOne() {
+  // The first instance may still be starting: it holds the lock before it listens.
+  const QDeadlineTimer deadline(3000);
+  while (!deadline.hasExpired()) {
+    QLocalSocket socket;
+    socket.connectToServer(name_);
+    if (socket.waitForConnected(200)) {
+      socket.write("activate");
+      socket.waitForBytesWritten(200);
+      socket.disconnectFromServer();
+      return true;
+    }
+    QThread::msleep(50);
+  }
+  return false;
+}

@@ -1,0 +1,59 @@
+#include "app/UserDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+QString AppTitle() {
+  const QString t = QGuiApplication::applicationDisplayName();
+  return t.isEmpty() ? QStringLiteral("Devirarav") : t;
+}
+}  // namespace
+
+void QtUserDialogs::message(const QString& text) {
+  QMessageBox::information(parent_, AppTitle(), text);
+}
+
+void QtUserDialogs::error(const QString& text) {
+  QMessageBox::critical(parent_, AppTitle(), text);
+}
+
+UserDialogs::Answer QtUserDialogs::question(const QString& caption, const QString& text,
+                                            Buttons buttons) {
+  const auto set = buttons == Buttons::YesNoCancel
+                       ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                       : QMessageBox::Yes | QMessageBox::No;
+  const auto r = QMessageBox::question(parent_, caption, text, set);
+  if (r == QMessageBox::Yes) return Answer::Yes;
+  if (r == QMessageBox::No) return Answer::No;
+  // Closing a Yes/No box counts as No, as the box has no Cancel.
+  return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
+}
+
+std::optional<QString> QtUserDialogs::inputText(const QString& caption, const QString& prompt,
+                                                const QString& initial) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
+  if (!ok) return std::nullopt;
+  return text;
+}
+
+std::optional<QString> QtUserDialogs::chooseOpenFile(const OpenFileRequest& request) {
+  QFileDialog dialog(parent_, request.title, request.initialFolder, request.filter);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // The detailed list, and no button for making folders: choosing a flight never needs one.
+  dialog.setViewMode(QFileDialog::Detail);
+  dialog.setOption(QFileDialog::ReadOnly, true);
+  dialog.setSizeGripEnabled(true);
+  const QFileInfo initial(request.initialFileName);
+  if (!initial.fileName().isEmpty() && !initial.fileName().contains(QLatin1Char('*')))
+    dialog.selectFile(initial.fileName());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+void QtUserDialogs::beep() { QApplication::beep(); }

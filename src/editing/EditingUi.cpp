@@ -1,0 +1,173 @@
+// The listings' selections and the initial-data fields' keys.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <map>
+
+#include "app/MainWindow.h"
+#include "app/UserDialogs.h"
+#include "charts/ArcCharts.h"
+#include "charts/TChart.h"
+#include "editing/KeyValidator.h"
+#include "editing/Listing.h"
+#include "editing/ListingView.h"
+
+// ---------------------------------------------------------------- listings
+
+void TfmMainFrm::lbListingClick(TListingView* sender) {
+  const auto runs = sender->SelectedRuns();
+  const auto inRuns = [&runs](int row) {
+    for (const auto& [first, last] : runs) {
+      if (row < first) return false;
+      if (row <= last) return true;
+    }
+    return false;
+  };
+  const auto rowTime = [sender](int row) { return dv::RowTime(sender->listModel()->RowBytes(row)); };
+  const dv::TSelectedRange range = dv::RangeFromSelection(sender->RowCount(), inRuns, rowTime);
+  if (sender == lbxTLM) {
+    TLMRange = range;
+    ChrtTLM->replot();
+  } else {
+    CRDRange = range;
+    ChrtCRD->replot();
+  }
+}
+
+void TfmMainFrm::SelectTLMRow(int index) {
+  lbxTLM->SelectFromChart(index);
+  lbListingClick(lbxTLM);
+}
+
+void TfmMainFrm::SelectCRDRow(int index) {
+  lbxCRD->SelectFromChart(index);
+  lbListingClick(lbxCRD);
+}
+
+// ---------------------------------------------------------------- initial-data fields
+
+namespace {
+
+using Filter = dv::TKeyValidator::Filter;
+
+struct FieldRule {
+  Filter filter;
+  void (TfmMainFrm::*mark)(bool);
+};
+
+}  // namespace
+
+void TfmMainFrm::InstallFieldHandlers() {
+  for (QLineEdit* e : findChildren<QLineEdit*>()) {
+    if (e->objectName().startsWith(QStringLiteral("edt"))) e->installEventFilter(this);
+  }
+}
+
+bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
+  static const std::map<QString, FieldRule> rules = {
+      {"edtStation", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtH0", {Filter::SignedInteger, &TfmMainFrm::SetInfoModified}},
+      {"edtLong", {Filter::SignedReal, &TfmMainFrm::SetInfoModified}},
+      {"edtLat", {Filter::SignedReal, &TfmMainFrm::SetInfoModified}},
+      {"edtP0", {Filter::UnsignedReal, &TfmMainFrm::SetInfoModified}},
+      {"edtT0", {Filter::SignedReal, &TfmMainFrm::SetTLMModified}},
+      {"edtU0", {Filter::Digits, &TfmMainFrm::SetTLMModified}},
+      {"edtD0", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtV0", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtClouds", {Filter::DigitsSlash, &TfmMainFrm::SetInfoModified}},
+      {"edtRaRa", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtDt0", {Filter::SignedInteger, &TfmMainFrm::SetInfoModified}},
+      {"edtDu0", {Filter::SignedInteger, &TfmMainFrm::SetInfoModified}},
+      {"edtDay", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtMonth", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtYear", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtHour", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtMin", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
+      {"edtSR0", {Filter::UnsignedReal, &TfmMainFrm::SetCRDModified}},
+      {"edtAz0", {Filter::UnsignedReal, &TfmMainFrm::SetCRDModified}},
+      {"edtEl0", {Filter::SignedReal, &TfmMainFrm::SetCRDModified}},
+  };
+  const auto rule = rules.find(field->objectName());
+  if (rule == rules.end()) return false;
+
+  // Keys that produce no character (arrows, Home, Delete, Shift) move the caret
+  // or edit as usual and are not typed characters.
+  char key = 0;
+  if (event->key() == Qt::Key_Backspace) {
+    key = dv::kBackspace;
+  } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    key = '\r';
+  } else if (event->key() == Qt::Key_Escape) {
+    key = '\x1b';
+  } else {
+    const QString text = event->text();
+    if (text.isEmpty()) return false;
+    const QChar ch = text.front();
+    key = ch.unicode() < 0x80 ? static_cast<char>(ch.unicode()) : '\x7f';
+  }
+
+  const int caret = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
+  const char accepted = dv::TKeyValidator::Apply(rule->second.filter, key, field->text().toStdString(), caret);
+  if (accepted == 0) {
+    dialogs_->beep();
+    return true;  // dropped
+  }
+  SetFieldColour(field, fieldcolour::kWindow);
+  (this->*rule->second.mark)(true);
+  if (accepted != key) {  // a "," typed as "."
+    field->insert(QString(QLatin1Char(accepted)));
+    return true;
+  }
+  return false;  // the field takes the key itself
+}
+
+void TfmMainFrm::FieldExit(QLineEdit* field) {
+  if (!field->isModified()) return;
+  const QString name = field->objectName();
+  if (name == QStringLiteral("edtT0") || name == QStringLiteral("edtU0"))
+    SetTLMModified(true);
+  else if (name == QStringLiteral("edtSR0") || name == QStringLiteral("edtAz0") || name == QStringLiteral("edtEl0"))
+    SetCRDModified(true);
+  else
+    SetInfoModified(true);
+}
+
+bool TfmMainFrm::eventFilter(QObject* watched, QEvent* event) {
+  auto* field = qobject_cast<QLineEdit*>(watched);
+  if (!field) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+      // The window's own shortcuts win over the field's (Ctrl+C toggles points, not copies).
+      auto* key = static_cast<QKeyEvent*>(event);
+      const QKeySequence pressed(key->keyCombination());
+      for (QAction* a : findChildren<QAction*>()) {
+        if (!a->shortcut().isEmpty() && a->shortcut() == pressed) {
+          event->ignore();
+          return true;
+        }
+      }
+      break;
+    }
+    case QEvent::KeyPress: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      // Keys held with Ctrl or Alt are commands, not typing: a refused control character.
+      if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+          dialogs_->beep();
+          return true;
+        }
+        return false;
+      }
+      return FieldKeyPress(field, key);
+    }
+    case QEvent::FocusOut:
+      FieldExit(field);
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

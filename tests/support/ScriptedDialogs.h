@@ -1,0 +1,75 @@
+#pragma once
+// The user, as a script: answers queued by the test, every box recorded.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "app/UserDialogs.h"
+
+class ScriptedDialogs : public UserDialogs {
+ public:
+  struct Call {
+    QString kind;  // "message", "error", "question", "input", "open", "beep"
+    QString caption;
+    QString text;
+    bool operator==(const Call&) const = default;
+  };
+
+  std::vector<Call> calls;
+  std::deque<Answer> answers;
+  std::deque<std::optional<QString>> inputs;
+  std::deque<std::optional<QString>> files;
+  std::vector<OpenFileRequest> openRequests;
+
+  void message(const QString& text) override { calls.push_back({"message", {}, text}); }
+  void error(const QString& text) override { calls.push_back({"error", {}, text}); }
+  Answer question(const QString& caption, const QString& text, Buttons) override {
+    calls.push_back({"question", caption, text});
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << caption.toStdString() << " / " << text.toStdString();
+      return Answer::Cancel;
+    }
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<QString> inputText(const QString& caption, const QString& prompt,
+                                   const QString&) override {
+    calls.push_back({"input", caption, prompt});
+    if (inputs.empty()) {
+      ADD_FAILURE() << "unexpected input dialog: " << caption.toStdString();
+      return std::nullopt;
+    }
+    auto a = inputs.front();
+    inputs.pop_front();
+    return a;
+  }
+  std::optional<QString> chooseOpenFile(const OpenFileRequest& request) override {
+    calls.push_back({"open", request.title, request.initialFileName});
+    openRequests.push_back(request);
+    if (files.empty()) {
+      ADD_FAILURE() << "unexpected open dialog";
+      return std::nullopt;
+    }
+    auto f = files.front();
+    files.pop_front();
+    return f;
+  }
+  void beep() override { calls.push_back({"beep", {}, {}}); }
+
+  // The texts of the questions and messages, for compact assertions.
+  std::vector<QString> Texts() const {
+    std::vector<QString> t;
+    for (const Call& c : calls) t.push_back(c.caption.isEmpty() ? c.text : c.caption + " | " + c.text);
+    return t;
+  }
+};
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+inline void PrintTo(const ScriptedDialogs::Call& c, std::ostream* os) {
+  *os << c.kind.toStdString() << "(" << c.caption.toStdString() << ", " << c.text.toStdString() << ")";
+}
