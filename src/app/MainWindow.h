@@ -96,6 +96,15 @@ class TfmMainFrm : public QMainWindow {
   void idSaveAllClick();
   void SelectTLMRow(int index);
   void SelectCRDRow(int index);
+  void idMarkTUClick();
+  void idMarkCRDClick();
+  void idTLMTimeClick();
+  void idCRDTimeClick();
+  void idTimeShiftClick();
+  void ChartEditClick();
+  void mniSaveEOLClick();
+  void mniSaveRunClick();
+  void AboutClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -119,6 +128,14 @@ class TfmMainFrm : public QMainWindow {
   void SetViewOnly(bool on);
   void FillInfoFields(const std::vector<std::pair<std::string, std::string>>& texts);
   QLineEdit* FieldByName(const std::string& name) const;
+
+  // Point editing.
+  void RefillCharts();
+  void HighlightTrajectoryRange();
+  void ShowListing(TListingView* listing);
+  template <typename Array>
+  bool CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range, Array& points,
+                          const QString& caption);
 
   // Initial-data editing.
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -178,6 +195,13 @@ class TfmMainFrm : public QMainWindow {
  private:
   std::unique_ptr<ArcCharts> charts_;
 };
+
+// Colours the window sets on chart points.
+namespace chartcolour {
+inline constexpr unsigned kOrange = 0xFF8000;   // trajectory point inside the coordinate range
+inline constexpr unsigned kFuchsia = 0xFF00FF;  // outside, excluded
+inline constexpr unsigned kNavy = 0x000080;     // outside, the series colour
+}  // namespace chartcolour
 
 // The colours of the initial-data fields.
 namespace fieldcolour {

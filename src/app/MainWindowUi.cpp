@@ -328,5 +328,14 @@ void TfmMainFrm::BuildMenu() {
   Bind(idSaveTLM, &TfmMainFrm::SaveTLMClick);
   Bind(idSaveCRD, &TfmMainFrm::SaveCRDClick);
   Bind(idSaveAll, &TfmMainFrm::idSaveAllClick);
+  Bind(mniSaveEOL, &TfmMainFrm::mniSaveEOLClick);
+  Bind(mniSaveRun, &TfmMainFrm::mniSaveRunClick);
   Bind(idExit1, &TfmMainFrm::ExitClick);
+  Bind(idMarkTLM, &TfmMainFrm::idMarkTUClick);
+  Bind(idMarkCRD, &TfmMainFrm::idMarkCRDClick);
+  Bind(idTLMTime, &TfmMainFrm::idTLMTimeClick);
+  Bind(idCRDTime, &TfmMainFrm::idCRDTimeClick);
+  Bind(idTimeShift, &TfmMainFrm::idTimeShiftClick);
+  Bind(ChartEdit, &TfmMainFrm::ChartEditClick);
+  Bind(About1, &TfmMainFrm::AboutClick);
 }

@@ -1,6 +1,8 @@
 #include "app/UserDialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -56,4 +58,13 @@ std::optional<QString> QtUserDialogs::chooseOpenFile(const OpenFileRequest& requ
   return dialog.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtUserDialogs::chooseSaveFile(const QString& title, const QString& filter,
+                                                     const QString& suggested) {
+  const QString file = QFileDialog::getSaveFileName(parent_, title, suggested, filter);
+  if (file.isEmpty()) return std::nullopt;
+  return file;
+}
+
 void QtUserDialogs::beep() { QApplication::beep(); }
+
+void QtUserDialogs::openExternal(const QString& target) { QDesktopServices::openUrl(QUrl(target)); }

@@ -33,7 +33,12 @@ class UserDialogs {
                                            const QString& initial) = 0;
   // The open dialog; the chosen existing file, or nothing when cancelled.
   virtual std::optional<QString> chooseOpenFile(const OpenFileRequest& request) = 0;
+  // A file to write; nothing when cancelled.
+  virtual std::optional<QString> chooseSaveFile(const QString& title, const QString& filter,
+                                                const QString& suggested) = 0;
   virtual void beep() = 0;
+  // Hands a web or "mailto:" address to the desktop's own handler.
+  virtual void openExternal(const QString& target) = 0;
 };
 
 // The real boxes, parented to the main window.
@@ -48,7 +53,10 @@ class QtUserDialogs : public UserDialogs {
   std::optional<QString> inputText(const QString& caption, const QString& prompt,
                                    const QString& initial) override;
   std::optional<QString> chooseOpenFile(const OpenFileRequest& request) override;
+  std::optional<QString> chooseSaveFile(const QString& title, const QString& filter,
+                                        const QString& suggested) override;
   void beep() override;
+  void openExternal(const QString& target) override;
 
  private:
   QWidget* parent_;

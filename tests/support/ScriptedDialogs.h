@@ -12,7 +12,7 @@
 class ScriptedDialogs : public UserDialogs {
  public:
   struct Call {
-    QString kind;  // "message", "error", "question", "input", "open", "beep"
+    QString kind;  // "message", "error", "question", "input", "open", "beep", "external"
     QString caption;
     QString text;
     bool operator==(const Call&) const = default;
@@ -58,7 +58,18 @@ class ScriptedDialogs : public UserDialogs {
     files.pop_front();
     return f;
   }
+  std::optional<QString> chooseSaveFile(const QString& title, const QString&, const QString& suggested) override {
+    calls.push_back({"save", title, suggested});
+    if (files.empty()) {
+      ADD_FAILURE() << "unexpected save dialog";
+      return std::nullopt;
+    }
+    auto f = files.front();
+    files.pop_front();
+    return f;
+  }
   void beep() override { calls.push_back({"beep", {}, {}}); }
+  void openExternal(const QString& target) override { calls.push_back({"external", {}, target}); }
 
   // The texts of the questions and messages, for compact assertions.
   std::vector<QString> Texts() const {

@@ -1,0 +1,142 @@
+// Excluding and restoring points, and the time corrections, from the menu.
+
+#include <QAction>
+#include <cstdlib>
+#include <QLabel>
+#include <QTabWidget>
+
+#include "app/MainWindow.h"
+#include "app/UserDialogs.h"
+#include "app/TextCodec.h"
+#include "charts/ArcCharts.h"
+#include "charts/TChart.h"
+#include "flight/Saving.h"
+#include "common/Helpers.h"
+#include "editing/ListingView.h"
+#include "editing/PointEditing.h"
+
+void TfmMainFrm::RefillCharts() {
+  charts_->ClearCharts();
+  charts_->FillCharts(flight_->Points);
+}
+
+void TfmMainFrm::ShowListing(TListingView* listing) {
+  PageControlTxt->setCurrentWidget(listing == lbxTLM ? tsTUTxt : tsCRDTxt);
+  listing->setFocus();
+  listing->viewport()->update();
+}
+
+void TfmMainFrm::idMarkTUClick() {
+  if (!lbxTLM->HasSelection()) return;
+  if (!dv::ToggleTelemetry(flight_->Points.TuPoints, TLMRange)) return;
+  RefillCharts();
+  HighlightTrajectoryRange();
+  SetTLMModified(true);
+  ShowListing(lbxTLM);
+}
+
+void TfmMainFrm::idMarkCRDClick() {
+  if (!lbxCRD->HasSelection()) return;
+  if (!dv::ToggleCoordinates(flight_->Points.CrdPoints, CRDRange)) return;
+  RefillCharts();
+  HighlightTrajectoryRange();
+  SetCRDModified(true);
+  ShowListing(lbxCRD);
+}
+
+namespace {
+const QString kCorrectionPrompt = QStringLiteral("Введите/подтвердите предполагаемое время");
+}  // namespace
+
+template <typename Array>
+bool TfmMainFrm::CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range, Array& points,
+                                    const QString& caption) {
+  if (!listing->HasSelection()) return false;
+  const auto failure = dv::FindTimeFailure(points, range.StartRow);
+  if (!failure) return false;
+  const auto answer = dialogs_->inputText(caption, kCorrectionPrompt,
+                                          QString::fromStdString(dv::FormatFixed(failure->proposed, 0, 2)));
+  double shift = failure->step;  // Cancel still moves the tail by the previous interval
+  if (answer) {
+    const auto entered = dv::TextToReal(answer->toStdString());
+    if (!entered) return false;
+    shift = *entered - failure->current;
+    if (shift < 0) return false;  // the row may not move earlier than it is
+  }
+  dv::ShiftTimesFrom(points, failure->row, shift);
+  RefillCharts();
+  return true;
+}
+
+void TfmMainFrm::idTLMTimeClick() {
+  if (!CorrectTimeFailure(lbxTLM, TLMRange, flight_->Points.TuPoints, QStringLiteral("Коррекция времени TLM")))
+    return;
+  SetTLMModified(true);
+  lblTLMdtime->clear();
+  idTLMTime->setEnabled(false);
+  lbListingClick(lbxTLM);
+  ShowListing(lbxTLM);
+}
+
+void TfmMainFrm::idCRDTimeClick() {
+  if (!CorrectTimeFailure(lbxCRD, CRDRange, flight_->Points.CrdPoints, QStringLiteral("Коррекция времени CRD")))
+    return;
+  SetCRDModified(true);
+  lblCRDdtime->clear();
+  idCRDTime->setEnabled(false);
+  lbListingClick(lbxCRD);
+  ShowListing(lbxCRD);
+}
+
+void TfmMainFrm::idTimeShiftClick() {
+  const auto answer = dialogs_->inputText(QStringLiteral("Коррекция полетного времени"),
+                                          QStringLiteral("Введите предполагаемую задержку(-)/опережение(+), с"),
+                                          QStringLiteral("0"));
+  if (!answer) return;
+  const auto seconds = dv::TextToInt16(answer->toStdString());
+  if (!seconds || std::abs(*seconds) > dv::kMaxTimeShift) return;
+  // Point 0, the surface observation and the launch point, keeps its time.
+  dv::ShiftTimesFrom(flight_->Points.CrdPoints, 1, *seconds);
+  dv::ShiftTimesFrom(flight_->Points.TuPoints, 1, *seconds);
+  RefillCharts();
+  SetTLMModified(true);
+  lbxTLM->viewport()->update();
+  SetCRDModified(true);
+  lbxCRD->viewport()->update();
+}
+
+void TfmMainFrm::HighlightTrajectoryRange() {
+  if (!CRDRange.IsSet()) return;
+  TPointSeries* xy = charts_->serXY();
+  for (int i = 0; i < xy->count(); ++i) {
+    if (xy->isPlaceholder(i)) continue;
+    // The label holds the rounded time, and a tab when the point was excluded.
+    const QString label = xy->label(i);
+    const auto t = dv::TextToReal(dv::Trim(label.toStdString()));
+    if (!t) return;  // an unreadable label ends the highlight where it stands
+    if (*t >= CRDRange.StartTime && *t <= CRDRange.EndTime)
+      xy->setColour(i, QColor::fromRgb(chartcolour::kOrange));
+    else
+      xy->setColour(i, QColor::fromRgb(label.contains(QLatin1Char('\t')) ? chartcolour::kFuchsia : chartcolour::kNavy));
+  }
+  charts_->chrtXY()->replot();
+}
+
+void TfmMainFrm::ChartEditClick() {
+  // The chart of the front page, kept as a picture for a report or a colleague.
+  TChart* chart = nullptr;
+  QWidget* page = PageControlTU->currentWidget();
+  if (page == tsCRD) chart = ChrtCRD;
+  else if (page == tsXY) chart = ChrtXY;
+  else if (page == tsTLM) chart = ChrtTLM;
+  if (!chart) return;
+  const QString suggested = PathToQt(flight_->FlightBase.empty() ? flight_->StartDir : flight_->FlightBase) +
+                            QLatin1Char('-') + chart->objectName() + QStringLiteral(".png");
+  const auto file = dialogs_->chooseSaveFile(QStringLiteral("Диаграмма"),
+                                             QStringLiteral("Рисунок PNG (*.png);;Документ PDF (*.pdf)"), suggested);
+  if (!file) return;
+  const bool pdf = file->endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+  const bool ok = pdf ? chart->savePdf(*file, chart->width(), chart->height())
+                      : chart->savePng(*file, chart->width(), chart->height());
+  if (!ok) dialogs_->message(QString::fromUtf8(dv::kSaveError) + QLatin1Char('\n') + *file);
+}
