@@ -29,14 +29,7 @@ std::vector<QString> Reachable(TfmMainFrm& w) {
 
 }  // namespace
 
-class OpenFlightTest : public WindowFixture {
- protected:
-  bool Open(const std::string& base) {
-    dialogs.files.push_back(PathToQt(base + ".info"));
-    window->idOpen->trigger();
-    return window->flight().FlightBase == base;
-  }
-};
+using OpenFlightTest = WindowFixture;
 
 TEST_F(OpenFlightTest, TypicalUseFromTimeFailureToSavedTelemetry) {
   const std::string base = CopyExample("15.10.2025-5.30");

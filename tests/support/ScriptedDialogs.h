@@ -12,9 +12,12 @@
 class ScriptedDialogs : public UserDialogs {
  public:
   struct Call {
+    Call(QString k, QString c, QString t, QString i = {})
+        : kind(std::move(k)), caption(std::move(c)), text(std::move(t)), initial(std::move(i)) {}
     QString kind;  // "message", "error", "question", "input", "open", "beep", "external"
     QString caption;
     QString text;
+    QString initial;  // an input dialog's initial text
     bool operator==(const Call&) const = default;
   };
 
@@ -37,8 +40,8 @@ class ScriptedDialogs : public UserDialogs {
     return a;
   }
   std::optional<QString> inputText(const QString& caption, const QString& prompt,
-                                   const QString&) override {
-    calls.push_back({"input", caption, prompt});
+                                   const QString& initial) override {
+    calls.push_back({"input", caption, prompt, initial});
     if (inputs.empty()) {
       ADD_FAILURE() << "unexpected input dialog: " << caption.toStdString();
       return std::nullopt;

@@ -2,6 +2,7 @@
 // A real main window, offscreen, with scripted dialogs and its own
 // configuration file in a temporary folder.
 
+#include <QAction>
 #include <QApplication>
 #include <QStringList>
 #include <memory>
@@ -41,6 +42,29 @@ class WindowFixture : public ::testing::Test {
       if (std::filesystem::exists(from)) std::filesystem::copy_file(from, dir.file(name + ext));
     }
     return dir.file(name);
+  }
+
+  // A flight of our own: .info with the given start, and the .tu and .crd texts.
+  std::string WriteFlight(const std::string& name, const std::string& tu, const std::string& crd,
+                          int year = 2025, int month = 10, int day = 14, int hour = 11, int minute = 30) {
+    const std::string base = dir.file(name);
+    dvtest::WriteAll(base + ".info",
+                     "StationSynopticIndex:\t27612\r\nStationLongitude:\t37.567\r\nStationLattitude:\t55.833\r\n"
+                     "StationHeightAboveSeaLevel:\t147\r\nOnGroundPressure:\t1003.2\r\nOnGroundWindDirection:\t200\r\n"
+                     "OnGroundWindVelocity:\t5\r\nOnGroundHumidityError:\t1.5\r\nOnGroundTemperatureError:\t-0.25\r\n"
+                     "StartYear:\t" + std::to_string(year) + "\r\nStartMonth:\t" + std::to_string(month) +
+                     "\r\nStartDay:\t" + std::to_string(day) + "\r\nStartHour:\t" + std::to_string(hour) +
+                     "\r\nStartMinute:\t" + std::to_string(minute) + "\r\nNebulosityCode:\t8/6//\r\nRadioZondType:\t90\r\n");
+    if (!tu.empty()) dvtest::WriteAll(base + ".tu", tu);
+    if (!crd.empty()) dvtest::WriteAll(base + ".crd", crd);
+    return base;
+  }
+
+  // Opens a flight through the open command, the dialog answering with its .info.
+  bool Open(const std::string& base) {
+    dialogs.files.push_back(PathToQt(base + ".info"));
+    window->idOpen->trigger();
+    return window->flight().FlightBase == base;
   }
 
   void TearDown() override {
