@@ -1,0 +1,78 @@
+#pragma once
+// The chart unit: sets up the three charts of the main window and their 14
+// series, fills them from the point arrays and reports clicks on the edited
+// series by point index (= record index = listing row).
+
+#include <QObject>
+#include <QPointer>
+#include <array>
+
+#include "charts/Derived.h"
+#include "charts/PointSeries.h"
+#include "charts/TChart.h"
+
+class ArcCharts : public QObject {
+  Q_OBJECT
+ public:
+  explicit ArcCharts(QObject* parent = nullptr);
+  ~ArcCharts() override;
+
+  // Form settings of the three charts, then the 14 series, empty and active.
+  void CreateChartSeries(TChart* tlm, TChart* crd, TChart* xy);
+  // Removes the 14 series (the charts stay).
+  void FreeChartSeries();
+  // Removes every point, own colour and label from the 14 series.
+  void ClearCharts();
+  // Appends the points of the four arrays (does not clear first).
+  void FillCharts(const dv::FlightPoints& points);
+
+  // The original series of a chart and its "Исх." group, with their legend boxes.
+  void SetCrdOriginalsActive(bool active);
+  void SetTlmOriginalsActive(bool active);
+
+  TPointSeries* series(dv::SeriesId id) const { return series_[static_cast<int>(id)].data(); }
+  TPointSeries* serTOrg() const { return series(dv::SeriesId::TOrg); }
+  TPointSeries* serUOrg() const { return series(dv::SeriesId::UOrg); }
+  TPointSeries* serT() const { return series(dv::SeriesId::T); }
+  TPointSeries* serU() const { return series(dv::SeriesId::U); }
+  TPointSeries* serZOrg() const { return series(dv::SeriesId::ZOrg); }
+  TPointSeries* serSROrg() const { return series(dv::SeriesId::SROrg); }
+  TPointSeries* serAzOrg() const { return series(dv::SeriesId::AzOrg); }
+  TPointSeries* serElOrg() const { return series(dv::SeriesId::ElOrg); }
+  TPointSeries* serZ() const { return series(dv::SeriesId::Z); }
+  TPointSeries* serSR() const { return series(dv::SeriesId::SR); }
+  TPointSeries* serAz() const { return series(dv::SeriesId::Az); }
+  TPointSeries* serEl() const { return series(dv::SeriesId::El); }
+  TPointSeries* serXYOrg() const { return series(dv::SeriesId::XYOrg); }
+  TPointSeries* serXY() const { return series(dv::SeriesId::XY); }
+
+  TChart* chrtTLM() const { return tlm_; }
+  TChart* chrtCRD() const { return crd_; }
+  TChart* chrtXY() const { return xy_; }
+  // The vertical scales of the coordinate chart: D (slant range, left), A
+  // (azimuth, right), and the Z and El scales inside the plot.
+  QCPAxis* srAxis() const { return srAxis_; }
+  QCPAxis* azAxis() const { return azAxis_; }
+  QCPAxis* zScale() const { return crd_ ? crd_->yAxis : nullptr; }
+  QCPAxis* elScale() const { return crd_ ? crd_->yAxis2 : nullptr; }
+
+  static const QString kGroupOrg;  // "Исх."
+  static const QString kGroupEd;   // "Ред."
+
+ signals:
+  void tlmPointClicked(int index);  // serT, serU
+  void crdPointClicked(int index);  // serZ, serSR, serAz, serEl, serXY
+
+ private:
+  void setupTlm();
+  void setupCrd();
+  void setupXy();
+  TPointSeries* makeSeries(dv::SeriesId id, TChart* chart, QCPAxis* valueAxis, QCPLayer* layer,
+                           const QString& title, QRgb colour, int halfW, int halfH, bool edited);
+  void onPointClicked(QCPAbstractPlottable* plottable, int index);
+  void replotAll();
+
+  QPointer<TChart> tlm_, crd_, xy_;
+  QPointer<QCPAxis> srAxis_, azAxis_;
+  std::array<QPointer<TPointSeries>, dv::kSeriesCount> series_{};
+};

@@ -1,0 +1,291 @@
+#include "charts/PointSeries.h"
+
+#include "charts/MarkerCanvas.h"
+#include "charts/TChart.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Value -> pixel of one axis. Linear axes (all of ours) get a multiply-add
+// instead of a call per point.
+struct AxisMap {
+  const QCPAxis* axis = nullptr;
+  bool linear = true;
+  double offset = 0;
+  double factor = 0;
+
+  explicit AxisMap(const QCPAxis* a) : axis(a) {
+    const QCPRange r = a->range();
+    linear = a->scaleType() == QCPAxis::stLinear && r.upper != r.lower;
+    if (linear) {
+      const double p0 = a->coordToPixel(r.lower);
+      const double p1 = a->coordToPixel(r.upper);
+      factor = (p1 - p0) / (r.upper - r.lower);
+      offset = p0 - r.lower * factor;
+    }
+  }
+  double operator()(double v) const { return linear ? offset + v * factor : axis->coordToPixel(v); }
+};
+
+// Both pixel coordinates of a point, whichever way the key axis runs.
+struct PointMap {
+  AxisMap key, value;
+  bool keyHorizontal;
+  PointMap(const QCPAxis* k, const QCPAxis* v)
+      : key(k), value(v), keyHorizontal(k->orientation() == Qt::Horizontal) {}
+  void operator()(const dv::ChartPoint& p, double& px, double& py) const {
+    if (keyHorizontal) {
+      px = key(p.x);
+      py = value(p.y);
+    } else {
+      px = value(p.y);
+      py = key(p.x);
+    }
+  }
+};
+
+// Points far outside the plot are dropped before rounding, so this stays in range.
+constexpr double kFarPixels = 1.0e6;
+inline int roundPixel(double v) {
+  return static_cast<int>(v + 0.5 + kFarPixels) - static_cast<int>(kFarPixels);
+}
+
+inline bool drawable(const dv::ChartPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+}  // namespace
+
+TPointSeries::TPointSeries(QCPAxis* keyAxis, QCPAxis* valueAxis)
+    : QCPAbstractPlottable(keyAxis, valueAxis) {
+  setSelectable(QCP::stNone);  // clicks are reported, never shown as a selection
+  setPen(Qt::NoPen);
+}
+
+void TPointSeries::setSeriesColour(const QColor& colour) {
+  seriesRgb_ = colour.rgb() & 0xFFFFFFu;
+  setBrush(colour);
+}
+
+void TPointSeries::setMarkerSize(int halfWidth, int halfHeight) {
+  halfW_ = std::max(0, halfWidth);
+  halfH_ = std::max(0, halfHeight);
+}
+
+QColor TPointSeries::colour(int i) const {
+  return QColor::fromRgb(rgbOf(points_.at(static_cast<std::size_t>(i))));
+}
+
+bool TPointSeries::hasOwnColour(int i) const {
+  return points_.at(static_cast<std::size_t>(i)).colour != dv::kSeriesColour;
+}
+
+void TPointSeries::setColour(int i, const QColor& colour) {
+  points_.at(static_cast<std::size_t>(i)).colour = colour.rgb() & 0xFFFFFFu;
+}
+
+QString TPointSeries::label(int i) const {
+  return QString::fromStdString(dv::LabelText(points_.at(static_cast<std::size_t>(i))));
+}
+
+void TPointSeries::clear() {
+  points_.clear();  // keeps the capacity for the next fill
+  bounds_ = Bounds{};
+}
+
+void TPointSeries::pointsChanged() { updateBounds(); }
+
+void TPointSeries::updateBounds() {
+  Bounds b;
+  for (const dv::ChartPoint& p : points_) {
+    if (!drawable(p)) continue;
+    if (!b.found) {
+      b = {true, p.x, p.x, p.y, p.y};
+      continue;
+    }
+    b.xMin = std::min(b.xMin, p.x);
+    b.xMax = std::max(b.xMax, p.x);
+    b.yMin = std::min(b.yMin, p.y);
+    b.yMax = std::max(b.yMax, p.y);
+  }
+  bounds_ = b;
+}
+
+QCPRange TPointSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomain) const {
+  if (inSignDomain == QCP::sdBoth) {
+    foundRange = bounds_.found;
+    return QCPRange(bounds_.xMin, bounds_.xMax);
+  }
+  // Only log axes ask for one sign; rare enough for a scan.
+  foundRange = false;
+  QCPRange r;
+  for (const dv::ChartPoint& p : points_) {
+    if (!drawable(p) || (inSignDomain == QCP::sdPositive ? p.x <= 0 : p.x >= 0)) continue;
+    r = foundRange ? QCPRange(std::min(r.lower, p.x), std::max(r.upper, p.x)) : QCPRange(p.x, p.x);
+    foundRange = true;
+  }
+  return r;
+}
+
+QCPRange TPointSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDomain,
+                                     const QCPRange& inKeyRange) const {
+  const bool allKeys = inKeyRange == QCPRange();
+  if (inSignDomain == QCP::sdBoth && allKeys) {
+    foundRange = bounds_.found;
+    return QCPRange(bounds_.yMin, bounds_.yMax);
+  }
+  foundRange = false;
+  QCPRange r;
+  for (const dv::ChartPoint& p : points_) {
+    if (!drawable(p) || (!allKeys && !inKeyRange.contains(p.x))) continue;
+    if (inSignDomain == QCP::sdPositive && p.y <= 0) continue;
+    if (inSignDomain == QCP::sdNegative && p.y >= 0) continue;
+    r = foundRange ? QCPRange(std::min(r.lower, p.y), std::max(r.upper, p.y)) : QCPRange(p.y, p.y);
+    foundRange = true;
+  }
+  return r;
+}
+
+int TPointSeries::pointAt(const QPointF& pos, double tolerance, double* distance) const {
+  // Markers are clipped to the plot: outside it nothing can be hit.
+  if (!mKeyAxis || !mValueAxis || points_.empty() || !clipRect().contains(pos.toPoint())) return -1;
+  const PointMap map(mKeyAxis.data(), mValueAxis.data());
+  // The pixel under the cursor, compared with the marker's pixels.
+  const int cx = static_cast<int>(std::floor(pos.x()));
+  const int cy = static_cast<int>(std::floor(pos.y()));
+  const double reachX = halfW_ + tolerance + 1;
+  const double reachY = halfH_ + tolerance + 1;
+  int best = -1;
+  double bestDistance = tolerance;
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const dv::ChartPoint& p = points_[i];
+    if (!drawable(p)) continue;
+    double px, py;
+    map(p, px, py);
+    if (std::fabs(px - cx) > reachX || std::fabs(py - cy) > reachY) continue;
+    const int mx = roundPixel(px);
+    const int my = roundPixel(py);
+    const int dx = std::max({mx - halfW_ - cx, cx - (mx + halfW_), 0});
+    const int dy = std::max({my - halfH_ - cy, cy - (my + halfH_), 0});
+    const double d = std::max(dx, dy);
+    if (d <= bestDistance) {  // "<=": a later point is drawn over an earlier one
+      best = static_cast<int>(i);
+      bestDistance = d;
+    }
+  }
+  if (best >= 0 && distance) *distance = bestDistance;
+  return best;
+}
+
+double TPointSeries::selectTest(const QPointF& pos, bool onlySelectable, QVariant* details) const {
+  if (onlySelectable && mSelectable == QCP::stNone) return -1;
+  double distance = 0;
+  const int index = pointAt(pos, kHitTolerance, &distance);
+  if (index < 0) return -1;
+  if (details) details->setValue(QCPDataSelection(QCPDataRange(index, index + 1)));
+  return distance;
+}
+
+void TPointSeries::draw(QCPPainter* painter) {
+  if (!bounds_.found || !mKeyAxis || !mValueAxis) return;
+  // Markers are whole pixels. Antialiasing off also drops QCPPainter's half-pixel shift.
+  painter->setAntialiasing(false);
+  const QTransform device = painter->deviceTransform();
+  const int type = painter->device() ? painter->device()->devType() : 0;
+  const bool raster = (type == QInternal::Image || type == QInternal::Pixmap) &&
+                      !painter->modes().testFlag(QCPPainter::pmVectorized) &&
+                      device.type() <= QTransform::TxScale;
+  if (raster) {
+    drawIntoImage(painter, device);
+  } else {
+    drawRects(painter);
+  }
+}
+
+// Marker pixels go into the chart's canvas, drawn once after all its series
+// (TMarkerCanvas); on a plain QCustomPlot into an image of our own.
+void TPointSeries::drawIntoImage(QCPPainter* painter, const QTransform& device) {
+  const PointMap map(mKeyAxis.data(), mValueAxis.data());
+  const double sx = device.m11(), sy = device.m22(), tx = device.dx(), ty = device.dy();
+  const QRect clip = clipRect();
+  // Device pixels of the plot, then of the part the markers can reach.
+  const auto toDevice = [&](double l, double t, double r, double b) {
+    return QRect(QPoint(roundPixel(l * sx + tx), roundPixel(t * sy + ty)),
+                 QPoint(roundPixel(r * sx + tx) - 1, roundPixel(b * sy + ty) - 1));
+  };
+  const QRect deviceClip =
+      toDevice(clip.left(), clip.top(), clip.left() + clip.width(), clip.top() + clip.height());
+  double x0, y0, x1, y1;
+  map({bounds_.xMin, bounds_.yMin, 0, 0, false}, x0, y0);
+  map({bounds_.xMax, bounds_.yMax, 0, 0, false}, x1, y1);
+  const double reach = std::max(halfW_, halfH_) + 2;
+  const QRect area =
+      toDevice(std::min(x0, x1) - reach, std::min(y0, y1) - reach, std::max(x0, x1) + reach + 1,
+               std::max(y0, y1) + reach + 1)
+          .intersected(deviceClip);
+  if (area.isEmpty()) return;
+
+  TMarkerCanvas own;
+  auto* chart = qobject_cast<TChart*>(mParentPlot);
+  TMarkerCanvas& canvas = chart ? chart->markerCanvas() : own;
+  canvas.prepare(painter, deviceClip);
+  canvas.addDirty(area);
+  const int w = deviceClip.width(), h = deviceClip.height();
+  const auto fill = [&](int l, int r, int t, int b, quint32 argb) {
+    l = std::max(l, 0);
+    r = std::min(r, w);
+    t = std::max(t, 0);
+    b = std::min(b, h);
+    for (int row = t; row < b; ++row) {
+      quint32* line = canvas.line(row);
+      for (int col = l; col < r; ++col) line[col] = argb;
+    }
+  };
+  const double left = clip.left() - halfW_ - 2, right = clip.left() + clip.width() + halfW_ + 2;
+  const double top = clip.top() - halfH_ - 2, bottom = clip.top() + clip.height() + halfH_ + 2;
+  // At scale 1 with a whole-pixel offset (the screen, without a device pixel
+  // ratio) a marker is its centre pixel plus the half-extents: two roundings
+  // per point instead of six.
+  const bool plain = sx == 1 && sy == 1 && tx == std::floor(tx) && ty == std::floor(ty);
+  const int ox = plain ? static_cast<int>(tx) - deviceClip.left() : 0;
+  const int oy = plain ? static_cast<int>(ty) - deviceClip.top() : 0;
+  for (const dv::ChartPoint& p : points_) {
+    if (!drawable(p)) continue;  // placeholders are NaN
+    double px, py;
+    map(p, px, py);
+    if (px < left || px > right || py < top || py > bottom) continue;
+    const int mx = roundPixel(px), my = roundPixel(py);
+    if (plain) {
+      fill(mx + ox - halfW_, mx + ox + halfW_ + 1, my + oy - halfH_, my + oy + halfH_ + 1, rgbOf(p));
+    } else {
+      fill(roundPixel((mx - halfW_) * sx + tx) - deviceClip.left(),
+           roundPixel((mx + halfW_ + 1) * sx + tx) - deviceClip.left(),
+           roundPixel((my - halfH_) * sy + ty) - deviceClip.top(),
+           roundPixel((my + halfH_ + 1) * sy + ty) - deviceClip.top(), rgbOf(p));
+    }
+  }
+  if (&canvas == &own) canvas.flush(painter);
+}
+
+// Vector output (PDF, printing) gets real rectangles, the same pixels at scale 1.
+void TPointSeries::drawRects(QCPPainter* painter) {
+  const PointMap map(mKeyAxis.data(), mValueAxis.data());
+  const QRect clip = clipRect();
+  const QRectF reach = QRectF(clip).adjusted(-halfW_ - 2, -halfH_ - 2, halfW_ + 2, halfH_ + 2);
+  painter->setPen(Qt::NoPen);
+  for (const dv::ChartPoint& p : points_) {
+    if (!drawable(p)) continue;
+    double px, py;
+    map(p, px, py);
+    if (!reach.contains(px, py)) continue;
+    const int mx = roundPixel(px), my = roundPixel(py);
+    painter->fillRect(QRectF(mx - halfW_, my - halfH_, 2 * halfW_ + 1, 2 * halfH_ + 1),
+                      QColor::fromRgb(rgbOf(p)));
+  }
+}
+
+void TPointSeries::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const {
+  const QPointF c = rect.center();
+  painter->fillRect(QRectF(c.x() - halfW_ - 0.5, c.y() - halfH_ - 0.5, 2 * halfW_ + 1, 2 * halfH_ + 1),
+                    seriesColour());
+}

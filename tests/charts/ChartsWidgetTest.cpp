@@ -1,0 +1,332 @@
+// The three charts offscreen: a sample flight in the 14 series, the groups and
+// their legend boxes, clicks on points, the cursor, zoom and its undo.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QPicture>
+#include <QTest>
+#include <cmath>
+#include <memory>
+
+#include "TestSupport.h"
+#include "charts/ArcCharts.h"
+#include "flight/PointFiles.h"
+
+namespace {
+
+using dv::SeriesId;
+
+class ChartsTest : public ::testing::Test {
+ protected:
+  TChart tlm, crd, xy;
+  ArcCharts charts;
+  dv::FlightPoints points;
+
+  void SetUp() override {
+    for (TChart* c : {&tlm, &crd, &xy}) {
+      c->resize(900, 560);
+      c->show();
+    }
+    charts.CreateChartSeries(&tlm, &crd, &xy);
+  }
+
+  // Reads a sample flight; without originals these are copies of the current data.
+  void Load(const std::string& name) {
+    dv::ReadTu(dvtest::ExampleFile(name + ".tu"), points.TuPoints);
+    dv::ReadCrd(dvtest::ExampleFile(name + ".crd"), points.CrdPoints);
+    points.TuOrgPoints.Assign(points.TuPoints);
+    points.CrdOrgPoints.Assign(points.CrdPoints);
+    charts.ClearCharts();
+    charts.FillCharts(points);
+    ReplotAll();
+  }
+
+  void ReplotAll() {
+    for (TChart* c : {&tlm, &crd, &xy}) c->replot(QCustomPlot::rpImmediateRefresh);
+  }
+
+  // Sent to the widget itself: QTest::mouseMove goes through the window system,
+  // which hands it to whichever of the three offscreen windows is on top.
+  static void MoveMouse(QWidget* w, QPoint pos, Qt::MouseButtons buttons = Qt::NoButton) {
+    QMouseEvent e(QEvent::MouseMove, QPointF(pos), w->mapToGlobal(QPointF(pos)), Qt::NoButton,
+                  buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+  }
+
+  static QPoint PixelOf(const TPointSeries* s, int i) {
+    return s->coordsToPixels(s->x(i), s->y(i)).toPoint();
+  }
+
+  // A point of `s` with no other visible point of its chart within `gap` pixels,
+  // so that a click on it can only mean it.
+  static int IsolatedPoint(TChart& chart, const TPointSeries* s, double gap = 8) {
+    for (int i = s->count() - 1; i >= 0; --i) {
+      if (s->isPlaceholder(i)) continue;
+      const QPointF p = PixelOf(s, i);
+      if (!chart.axisRect()->rect().adjusted(8, 8, -8, -8).contains(p.toPoint())) continue;
+      bool alone = true;
+      for (int k = 0; k < chart.plottableCount() && alone; ++k) {
+        auto* other = qobject_cast<TPointSeries*>(chart.plottable(k));
+        if (!other || !other->realVisibility()) continue;
+        for (int j = 0; j < other->count() && alone; ++j) {
+          if ((other == s && j == i) || other->isPlaceholder(j)) continue;
+          const QPointF q = PixelOf(other, j);
+          alone = std::fabs(q.x() - p.x()) > gap || std::fabs(q.y() - p.y()) > gap;
+        }
+      }
+      if (alone) return i;
+    }
+    return -1;
+  }
+};
+
+TEST_F(ChartsTest, CreatedEmptyActiveAndGrouped) {
+  for (int i = 0; i < dv::kSeriesCount; ++i) {
+    TPointSeries* s = charts.series(static_cast<SeriesId>(i));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->count(), 0);
+    EXPECT_TRUE(s->realVisibility());
+  }
+  EXPECT_EQ(tlm.plottableCount(), 4);
+  EXPECT_EQ(crd.plottableCount(), 8);
+  EXPECT_EQ(xy.plottableCount(), 2);
+  // Originals are added first and lie in the lower group: edited points on top.
+  EXPECT_EQ(crd.plottable(0), charts.serZOrg());
+  EXPECT_EQ(crd.plottable(7), charts.serEl());
+  EXPECT_LT(crd.group(ArcCharts::kGroupOrg)->index(), crd.group(ArcCharts::kGroupEd)->index());
+  EXPECT_EQ(charts.serZ()->layer(), crd.group(ArcCharts::kGroupEd));
+  EXPECT_EQ(charts.serZ()->valueAxis(), charts.zScale());
+  EXPECT_EQ(charts.serEl()->valueAxis(), charts.elScale());
+  EXPECT_EQ(charts.serU()->valueAxis(), tlm.yAxis2);
+  // Inside scales along the plot's edges, the data axes outside them.
+  EXPECT_EQ(charts.zScale()->axisType(), QCPAxis::atLeft);
+  EXPECT_EQ(charts.zScale()->tickLabelSide(), QCPAxis::lsInside);
+  EXPECT_EQ(charts.elScale()->axisType(), QCPAxis::atRight);
+  EXPECT_EQ(charts.elScale()->tickLabelSide(), QCPAxis::lsInside);
+  crd.replot(QCustomPlot::rpImmediateRefresh);
+  EXPECT_GT(charts.srAxis()->offset(), 0);  // stacked outside the Z scale
+  EXPECT_GT(charts.azAxis()->offset(), 0);
+  EXPECT_EQ(charts.serZ()->markerHalfWidth(), 2);
+  EXPECT_EQ(charts.serZ()->markerHalfHeight(), 1);
+  EXPECT_EQ(charts.serXY()->seriesColour(), QColor(0x00, 0x00, 0x80));
+  ASSERT_EQ(crd.legend->itemCount(), 2);
+  EXPECT_NE(crd.legendItemFor(ArcCharts::kGroupOrg), nullptr);
+  EXPECT_NE(xy.legendItemFor(ArcCharts::kGroupEd), nullptr);
+  EXPECT_EQ(charts.serTOrg()->name(), charts.serT()->name());
+}
+
+TEST_F(ChartsTest, OutOfRangeFlightKeepsIndicesAndColours) {
+  Load("20251016-1130");
+  const int n = points.TuPoints.Count();
+  ASSERT_EQ(n, 120);
+  EXPECT_EQ(charts.serT()->count(), n);
+  EXPECT_EQ(charts.serU()->count(), n);
+  EXPECT_TRUE(charts.serT()->isPlaceholder(20));   // T = 150
+  EXPECT_TRUE(charts.serT()->isPlaceholder(100));  // T = -99 exactly
+  EXPECT_TRUE(charts.serU()->isPlaceholder(60));   // U = 115
+  EXPECT_FALSE(charts.serU()->isPlaceholder(20));
+  EXPECT_EQ(charts.serU()->colour(20), QColor(0xFF, 0x00, 0xFF));  // excluded with T
+  EXPECT_EQ(charts.serT()->colour(40), QColor(0x00, 0x00, 0xFF));  // U = -20 excluded both
+  EXPECT_EQ(charts.serT()->colour(41), QColor(0xFF, 0x00, 0x00));
+  EXPECT_DOUBLE_EQ(charts.serT()->x(41), 41.0);
+  // Originals drop what they cannot plot.
+  EXPECT_EQ(charts.serTOrg()->count(), n - 2);
+  EXPECT_EQ(charts.serUOrg()->count(), n - 1);
+
+  // -999 marks at 30 (SR), 31 (Az), 32 (El) and 70-74 (all three).
+  for (TPointSeries* s : {charts.serSR(), charts.serAz(), charts.serEl(), charts.serZ(),
+                          charts.serXY()}) {
+    EXPECT_EQ(s->count(), n) << s->name().toStdString();
+    for (int i = 70; i <= 74; ++i) EXPECT_TRUE(s->isPlaceholder(i));
+  }
+  EXPECT_TRUE(charts.serSR()->isPlaceholder(30));
+  EXPECT_TRUE(charts.serAz()->isPlaceholder(31));
+  EXPECT_TRUE(charts.serEl()->isPlaceholder(32));
+  EXPECT_TRUE(charts.serXY()->isPlaceholder(31));
+  // The reader excludes a record with a mark; its other values show in excluded colours.
+  EXPECT_EQ(charts.serAz()->colour(30), QColor(0x00, 0x80, 0x80));
+  EXPECT_EQ(charts.serEl()->colour(30), QColor(0x80, 0x80, 0x00));
+  EXPECT_EQ(charts.serSR()->colour(31), QColor(0xFF, 0x00, 0xFF));
+  EXPECT_EQ(charts.serXY()->label(29), QStringLiteral("29"));
+  EXPECT_EQ(charts.serSROrg()->count(), n - 6);
+  EXPECT_EQ(charts.serXYOrg()->count(), n - 8);
+
+  charts.ClearCharts();
+  for (int i = 0; i < dv::kSeriesCount; ++i) {
+    EXPECT_EQ(charts.series(static_cast<SeriesId>(i))->count(), 0);
+  }
+}
+
+TEST_F(ChartsTest, MarkersAreDrawnInTheirColoursAndWhole) {
+  Load("20251016-1130");
+  charts.SetTlmOriginalsActive(false);  // copies of the current points, on the same pixels
+  ReplotAll();
+  TPointSeries* t = charts.serT();
+  const int i = IsolatedPoint(tlm, t);
+  ASSERT_GE(i, 0);
+  const QImage image = tlm.grab().toImage();
+  const QPoint p = PixelOf(t, i);
+  // A 2 x 2 marker covers 5 x 5 pixels.
+  EXPECT_EQ(QColor(image.pixel(p)), QColor(0xFF, 0, 0));
+  EXPECT_EQ(QColor(image.pixel(p + QPoint(2, 2))), QColor(0xFF, 0, 0));
+  EXPECT_EQ(QColor(image.pixel(p + QPoint(-2, -2))), QColor(0xFF, 0, 0));
+  EXPECT_NE(QColor(image.pixel(p + QPoint(3, 0))), QColor(0xFF, 0, 0));
+  // Autoscaling leaves room for whole markers at the extremes.
+  const QRect plot = tlm.axisRect()->rect();
+  for (int k = 0; k < t->count(); ++k) {
+    if (t->isPlaceholder(k)) continue;
+    const QPoint q = PixelOf(t, k);
+    EXPECT_TRUE(plot.contains(q + QPoint(2, 2)) && plot.contains(q - QPoint(2, 2))) << k;
+  }
+}
+
+TEST_F(ChartsTest, VectorOutputDrawsTheSameMarkers) {
+  Load("20251016-1130");
+  const QSize size(900, 560);
+  QImage raster(size, QImage::Format_ARGB32_Premultiplied);
+  raster.fill(Qt::white);
+  {
+    QCPPainter painter(&raster);
+    xy.toPainter(&painter, size.width(), size.height());
+  }
+  // A picture is a vector device: the markers are recorded as rectangles.
+  QPicture picture;
+  {
+    QCPPainter painter(&picture);
+    painter.setMode(QCPPainter::pmVectorized);
+    xy.toPainter(&painter, size.width(), size.height());
+  }
+  QImage vector(size, QImage::Format_ARGB32_Premultiplied);
+  vector.fill(Qt::white);
+  {
+    QPainter painter(&vector);
+    picture.play(&painter);
+  }
+  const QRect plot = xy.axisRect()->rect();
+  int markers = 0, differing = 0;
+  for (int y = plot.top(); y <= plot.bottom(); ++y) {
+    for (int x = plot.left(); x <= plot.right(); ++x) {
+      const bool navy = QColor(raster.pixel(x, y)) == QColor(0, 0, 0x80);
+      markers += navy;
+      differing += navy != (QColor(vector.pixel(x, y)) == QColor(0, 0, 0x80));
+    }
+  }
+  EXPECT_GT(markers, 100 * 9);
+  EXPECT_EQ(differing, 0);
+}
+
+TEST_F(ChartsTest, HidingTheOriginalsAndTheLegendBoxes) {
+  Load("20251016-1130");
+  charts.SetCrdOriginalsActive(false);
+  for (TPointSeries* s : {charts.serZOrg(), charts.serSROrg(), charts.serAzOrg(),
+                          charts.serElOrg(), charts.serXYOrg()}) {
+    EXPECT_FALSE(s->realVisibility());
+  }
+  EXPECT_FALSE(crd.groupActive(ArcCharts::kGroupOrg));
+  EXPECT_FALSE(crd.legendItemFor(ArcCharts::kGroupOrg)->checked());
+  EXPECT_FALSE(xy.legendItemFor(ArcCharts::kGroupOrg)->checked());
+  EXPECT_TRUE(charts.serTOrg()->realVisibility());  // the telemetry chart is separate
+  EXPECT_TRUE(charts.serSR()->realVisibility());
+
+  // Ticking the box shows the group again, all four series.
+  ReplotAll();
+  TLegendCheckItem* item = crd.legendItemFor(ArcCharts::kGroupOrg);
+  QTest::mouseClick(&crd, Qt::LeftButton, {}, item->rect().center());
+  EXPECT_TRUE(charts.serElOrg()->realVisibility());
+  EXPECT_TRUE(item->checked());
+  QTest::mouseClick(&crd, Qt::LeftButton, {}, item->rect().center());
+  EXPECT_FALSE(charts.serZOrg()->realVisibility());
+
+  charts.SetTlmOriginalsActive(false);
+  EXPECT_FALSE(charts.serUOrg()->realVisibility());
+  EXPECT_FALSE(tlm.legendItemFor(ArcCharts::kGroupOrg)->checked());
+  charts.SetTlmOriginalsActive(true);
+  EXPECT_TRUE(charts.serUOrg()->realVisibility());
+}
+
+TEST_F(ChartsTest, ClickOnAnEditedPointReportsItsRecord) {
+  Load("20251016-1130");
+  QSignalSpy crdSpy(&charts, &ArcCharts::crdPointClicked);
+  QSignalSpy tlmSpy(&charts, &ArcCharts::tlmPointClicked);
+  charts.SetCrdOriginalsActive(false);
+  charts.SetTlmOriginalsActive(false);
+  ReplotAll();
+
+  const int k = IsolatedPoint(xy, charts.serXY());
+  ASSERT_GE(k, 0);
+  QTest::mouseClick(&xy, Qt::LeftButton, {}, PixelOf(charts.serXY(), k));
+  ASSERT_EQ(crdSpy.count(), 1);
+  EXPECT_EQ(crdSpy.at(0).at(0).toInt(), k);
+  EXPECT_FALSE(xy.isZoomed());  // a click is not a zoom
+
+  const int t = IsolatedPoint(tlm, charts.serU());
+  ASSERT_GE(t, 0);
+  QTest::mouseClick(&tlm, Qt::LeftButton, {}, PixelOf(charts.serU(), t) + QPoint(1, 1));
+  ASSERT_EQ(tlmSpy.count(), 1);
+  EXPECT_EQ(tlmSpy.at(0).at(0).toInt(), t);
+}
+
+TEST_F(ChartsTest, OriginalPointsGiveNoClickAndNoCrossCursor) {
+  Load("20251016-1130");
+  QSignalSpy crdSpy(&charts, &ArcCharts::crdPointClicked);
+  MoveMouse(&xy, PixelOf(charts.serXY(), 100));
+  EXPECT_EQ(xy.cursor().shape(), Qt::CrossCursor);  // over an edited point
+
+  xy.legendItemFor(ArcCharts::kGroupEd)->toggle();  // hide "Ред."
+  ASSERT_FALSE(charts.serXY()->visible());
+  ReplotAll();
+  const int k = IsolatedPoint(xy, charts.serXYOrg());
+  ASSERT_GE(k, 0);
+  const QPoint p = PixelOf(charts.serXYOrg(), k);
+  MoveMouse(&xy, p + QPoint(0, 1));
+  EXPECT_NE(xy.cursor().shape(), Qt::CrossCursor);
+  QTest::mouseClick(&xy, Qt::LeftButton, {}, p);
+  EXPECT_EQ(crdSpy.count(), 0);
+}
+
+TEST_F(ChartsTest, ZoomAndUndo) {
+  Load("20251014-1130");
+  QSignalSpy zoomSpy(&crd, &TChart::zoomed);
+  QSignalSpy undoSpy(&crd, &TChart::undoZoomed);
+  QSignalSpy hookSpy(&crd, &TChart::beforeDrawSeries);
+  const QCPRange fullTime = crd.xAxis->range();
+  const QCPRange fullZ = charts.zScale()->range();
+  const QRect plot = crd.axisRect()->rect();
+  const QPoint from = plot.topLeft() + QPoint(plot.width() / 4, plot.height() / 4);
+  const QPoint to = plot.center();
+
+  QTest::mousePress(&crd, Qt::LeftButton, {}, from);
+  MoveMouse(&crd, to, Qt::LeftButton);
+  QTest::mouseRelease(&crd, Qt::LeftButton, {}, to);
+  ASSERT_EQ(zoomSpy.count(), 1);
+  EXPECT_TRUE(crd.isZoomed());
+  EXPECT_LT(crd.xAxis->range().size(), fullTime.size() / 3);
+  EXPECT_FALSE(crd.autoScale(crd.xAxis));
+  EXPECT_FALSE(crd.autoScale(charts.srAxis()));
+  // The Z scale is left to the zoom handler.
+  EXPECT_TRUE(crd.autoScale(charts.zScale()));
+  EXPECT_EQ(charts.zScale()->range(), fullZ);
+
+  QTest::mouseClick(&crd, Qt::RightButton, {}, to);
+  EXPECT_EQ(undoSpy.count(), 1);
+  EXPECT_FALSE(crd.isZoomed());
+  EXPECT_TRUE(crd.autoScale(crd.xAxis));
+  crd.replot(QCustomPlot::rpImmediateRefresh);
+  EXPECT_NEAR(crd.xAxis->range().lower, fullTime.lower, 1e-9);
+  EXPECT_NEAR(crd.xAxis->range().upper, fullTime.upper, 1e-9);
+  EXPECT_GE(hookSpy.count(), 1);  // the drawing hook runs on every replot
+
+  crd.UndoZoom();  // raised also when there is nothing to undo
+  EXPECT_EQ(undoSpy.count(), 2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

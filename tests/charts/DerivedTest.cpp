@@ -1,0 +1,198 @@
+// Derived position and height, trajectory labels, and the points each chart
+// series gets from the four arrays, worked out by hand.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "charts/Derived.h"
+
+namespace {
+
+using dv::ChartPoint;
+using dv::SeriesId;
+namespace xc = dv::excluded_colour;
+
+dv::CrdPoint Crd(double time, double sr, double az, double el, bool excluded = false) {
+  dv::CrdPoint p;
+  p.Time = time;
+  p.SR = sr;
+  p.Az = az;
+  p.El = el;
+  p.Excluded = excluded;
+  return p;
+}
+
+dv::TuPoint Tu(float time, float t, float u, bool tEx = false, bool uEx = false) {
+  dv::TuPoint p;
+  p.Time = time;
+  p.T = t;
+  p.U = u;
+  p.TExcluded = tEx;
+  p.UExcluded = uEx;
+  return p;
+}
+
+TEST(DerivedTest, StraightUpHasNoHorizontalRange) {
+  const dv::CrdDerived d = dv::DeriveCrd(1234.0, 77.0, 90.0);
+  EXPECT_NEAR(d.L, 0.0, 1e-9);
+  EXPECT_NEAR(d.X, 0.0, 1e-9);
+  EXPECT_NEAR(d.Y, 0.0, 1e-9);
+  EXPECT_NEAR(d.Z, 1234.0, 1e-9);
+}
+
+TEST(DerivedTest, AzimuthZeroPointsNorthAndNinetyEast) {
+  // Level sight at 10 km: L = SR, Z is the curvature term alone, 1e8 * 5.887e-8.
+  const dv::CrdDerived north = dv::DeriveCrd(10000.0, 0.0, 0.0);
+  EXPECT_DOUBLE_EQ(north.L, 10000.0);
+  EXPECT_NEAR(north.X, 0.0, 1e-9);
+  EXPECT_DOUBLE_EQ(north.Y, 10000.0);
+  EXPECT_NEAR(north.Z, 5.887, 1e-12);
+  const dv::CrdDerived east = dv::DeriveCrd(10000.0, 90.0, 0.0);
+  EXPECT_DOUBLE_EQ(east.X, 10000.0);
+  EXPECT_NEAR(east.Y, 0.0, 1e-9);
+}
+
+TEST(DerivedTest, CurvatureIsAddedWhateverTheSign) {
+  // El -30: SR sin(El) = -1000, L = 1732.05..., L^2 * 5.887e-8 = 0.17661.
+  const dv::CrdDerived d = dv::DeriveCrd(2000.0, 180.0, -30.0);
+  EXPECT_NEAR(d.L, 1732.0508, 1e-4);
+  EXPECT_NEAR(d.Y, -1732.0508, 1e-4);
+  EXPECT_NEAR(d.Z, -1000.0 + 3.0e6 * 5.887e-8, 1e-9);
+}
+
+TEST(DerivedTest, LabelIsTheRoundedTimeWithATabWhenExcluded) {
+  EXPECT_EQ(dv::TrajectoryLabel(12.6, false), "13");
+  EXPECT_EQ(dv::TrajectoryLabel(12.6, true), "13\t");
+  EXPECT_EQ(dv::TrajectoryLabel(12.4, false), "12");
+  // Half a second goes away from zero.
+  EXPECT_EQ(dv::TrajectoryLabel(12.5, false), "13");
+  EXPECT_EQ(dv::TrajectoryLabel(99.5, false), "100");
+  EXPECT_EQ(dv::TrajectoryLabel(-0.4, false), "0");  // no "-0", no blanks
+  EXPECT_EQ(dv::TrajectoryLabel(7200.0, false), "7200");
+}
+
+TEST(DerivedTest, TelemetryLimitsAndPlaceholders) {
+  dv::FlightPoints f;
+  f.TuPoints.Add(Tu(0, 99.0f, 50));       // T exactly 99: placeholder
+  f.TuPoints.Add(Tu(1, 98.99f, 99.0f));   // T plotted; U 99 never plotted
+  f.TuPoints.Add(Tu(2, -99.0f, 98.0f));   // -99 is a placeholder too
+  f.TuPoints.Add(Tu(3, 5.0f, 60.0f, true, true));
+  f.TuOrgPoints.Add(Tu(0, 99.0f, 99.0f));  // the originals skip, not hold
+  f.TuOrgPoints.Add(Tu(1, 5.0f, 60.0f, true, true));
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+
+  const auto& t = plan[SeriesId::T];
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_TRUE(t[0].placeholder());
+  EXPECT_FALSE(t[1].placeholder());
+  EXPECT_NEAR(t[1].y, 98.99, 1e-5);
+  EXPECT_TRUE(t[2].placeholder());
+  EXPECT_EQ(t[1].colour, dv::kSeriesColour);
+  EXPECT_EQ(t[3].colour, xc::kT);
+
+  const auto& u = plan[SeriesId::U];
+  ASSERT_EQ(u.size(), 4u);
+  EXPECT_TRUE(u[1].placeholder());
+  EXPECT_DOUBLE_EQ(u[2].y, 98.0);
+  EXPECT_EQ(u[3].colour, xc::kU);
+
+  // Originals: nothing for the out-of-range record; flags give no colour.
+  ASSERT_EQ(plan[SeriesId::TOrg].size(), 1u);
+  ASSERT_EQ(plan[SeriesId::UOrg].size(), 1u);
+  EXPECT_DOUBLE_EQ(plan[SeriesId::TOrg][0].x, 1.0);
+  EXPECT_EQ(plan[SeriesId::TOrg][0].colour, dv::kSeriesColour);
+  EXPECT_TRUE(plan[SeriesId::SR].empty());  // no coordinates, no coordinate points
+}
+
+TEST(DerivedTest, MinusNinetyNineIsAPlaceholderButStillDerived) {
+  dv::FlightPoints f;
+  f.CrdPoints.Add(Crd(5.0, -99.0, 0.0, 0.0));
+  f.CrdPoints.Add(Crd(6.0, 1000.0, -99.0, 10.0));
+  f.CrdPoints.Add(Crd(7.0, 300.0, 10.0, -99.0));  // Z = 300 sin(-99) = -296 m
+  f.CrdPoints.Add(Crd(8.0, 1000.0, 10.0, -999.0));  // a missing-value mark
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+  for (SeriesId id : {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY, SeriesId::Z}) {
+    ASSERT_EQ(plan[id].size(), 4u) << static_cast<int>(id);  // the index invariant
+  }
+  EXPECT_TRUE(plan[SeriesId::SR][0].placeholder());
+  EXPECT_TRUE(plan[SeriesId::Az][1].placeholder());
+  EXPECT_TRUE(plan[SeriesId::El][2].placeholder());
+  // SR -99 at Az 0, El 0: X 0, Y -0.099 km, Z = -99 * 0 + 99^2 * 5.887e-8 m.
+  const ChartPoint& xy0 = plan[SeriesId::XY][0];
+  ASSERT_FALSE(xy0.placeholder());
+  EXPECT_NEAR(xy0.x, 0.0, 1e-12);
+  EXPECT_NEAR(xy0.y, -0.099, 1e-12);
+  EXPECT_NEAR(plan[SeriesId::Z][0].y, 99.0 * 99.0 * 5.887e-8 / 1000.0, 1e-15);
+  EXPECT_FALSE(plan[SeriesId::XY][1].placeholder());
+  EXPECT_FALSE(plan[SeriesId::Z][2].placeholder());
+  // Below -99 nothing is derived.
+  EXPECT_TRUE(plan[SeriesId::XY][3].placeholder());
+  EXPECT_TRUE(plan[SeriesId::Z][3].placeholder());
+  EXPECT_FALSE(plan[SeriesId::XY][3].hasLabel());
+  EXPECT_FALSE(plan[SeriesId::SR][3].placeholder());
+}
+
+TEST(DerivedTest, HeightBoundsGiveAPlaceholderButKeepTheTrajectory) {
+  dv::FlightPoints f;
+  f.CrdPoints.Add(Crd(1.0, 45000.0, 0.0, 90.0));   // Z = 45000 exactly
+  f.CrdPoints.Add(Crd(2.0, 500.0, 0.0, -90.0));    // Z = -500 exactly
+  f.CrdPoints.Add(Crd(3.0, 44999.0, 0.0, 90.0));   // inside
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+  const auto& z = plan[SeriesId::Z];
+  ASSERT_EQ(z.size(), 3u);
+  EXPECT_TRUE(z[0].placeholder());
+  EXPECT_TRUE(z[1].placeholder());
+  EXPECT_NEAR(z[2].y, 44.999, 1e-9);
+  ASSERT_EQ(plan[SeriesId::XY].size(), 3u);
+  EXPECT_FALSE(plan[SeriesId::XY][0].placeholder());
+  EXPECT_FALSE(plan[SeriesId::XY][1].placeholder());
+}
+
+TEST(DerivedTest, ExcludedRecordInAllFiveSeriesWithItsColours) {
+  dv::FlightPoints f;
+  f.CrdPoints.Add(Crd(0.0, 150.0, 215.0, -0.5));
+  f.CrdPoints.Add(Crd(12.6, 2000.0, 45.0, 30.0, true));
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+  EXPECT_EQ(plan[SeriesId::SR][1].colour, xc::kSR);
+  EXPECT_EQ(plan[SeriesId::Az][1].colour, xc::kAz);
+  EXPECT_EQ(plan[SeriesId::El][1].colour, xc::kEl);
+  EXPECT_EQ(plan[SeriesId::Z][1].colour, xc::kZ);
+  EXPECT_EQ(plan[SeriesId::XY][1].colour, xc::kXY);
+  EXPECT_EQ(dv::LabelText(plan[SeriesId::XY][1]), "13\t");
+  EXPECT_EQ(dv::LabelText(plan[SeriesId::XY][0]), "0");
+  EXPECT_EQ(plan[SeriesId::SR][0].colour, dv::kSeriesColour);
+  EXPECT_DOUBLE_EQ(plan[SeriesId::SR][1].y, 2.0);  // km
+  EXPECT_DOUBLE_EQ(plan[SeriesId::Az][1].y, 45.0);
+}
+
+TEST(DerivedTest, OriginalsGetNoPlaceholdersSoIndicesShift) {
+  dv::FlightPoints f;
+  f.CrdOrgPoints.Add(Crd(0.0, 100.0, 10.0, 10.0));
+  f.CrdOrgPoints.Add(Crd(1.0, -999.0, 10.0, 10.0));
+  f.CrdOrgPoints.Add(Crd(2.0, 300.0, 10.0, 10.0, true));  // flags are not shown here
+  f.CrdOrgPoints.Add(Crd(3.0, 400.0, 10.0, 90.0));        // Z = 400 m
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+  const auto& sr = plan[SeriesId::SROrg];
+  ASSERT_EQ(sr.size(), 3u);
+  EXPECT_DOUBLE_EQ(sr[1].x, 2.0);  // record 2 sits at index 1
+  EXPECT_EQ(sr[1].colour, dv::kSeriesColour);
+  EXPECT_EQ(plan[SeriesId::AzOrg].size(), 4u);
+  EXPECT_EQ(plan[SeriesId::XYOrg].size(), 3u);
+  EXPECT_EQ(plan[SeriesId::ZOrg].size(), 3u);
+  EXPECT_EQ(dv::LabelText(plan[SeriesId::XYOrg][1]), "2");  // never a tab
+  EXPECT_NEAR(plan[SeriesId::ZOrg][2].y, 0.4, 1e-12);
+  EXPECT_TRUE(plan[SeriesId::SR].empty());
+}
+
+TEST(DerivedTest, FillAppendsAndEmptyArraysAddNothing) {
+  dv::FlightPoints f;
+  dv::FillPlan plan = dv::MakeFillPlan(f);
+  for (const auto& s : plan.series) EXPECT_TRUE(s.empty());
+  f.TuPoints.Add(Tu(0, 10, 50));
+  dv::AppendFillPlan(f, plan);
+  dv::AppendFillPlan(f, plan);
+  EXPECT_EQ(plan[SeriesId::T].size(), 2u);
+}
+
+}  // namespace
