@@ -45,6 +45,10 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   // 3. Clicks on the edited series select listing rows.
   connect(charts_.get(), &ArcCharts::tlmPointClicked, this, &TfmMainFrm::SelectTLMRow);
   connect(charts_.get(), &ArcCharts::crdPointClicked, this, &TfmMainFrm::SelectCRDRow);
+  connect(ChrtTLM, &TChart::beforeDrawSeries, this, [this](QCPPainter* p) { ChartsBeforeDrawSeries(ChrtTLM, p); });
+  connect(ChrtCRD, &TChart::beforeDrawSeries, this, [this](QCPPainter* p) { ChartsBeforeDrawSeries(ChrtCRD, p); });
+  connect(ChrtCRD, &TChart::zoomed, this, &TfmMainFrm::ChrtCRDZoom);
+  connect(ChrtCRD, &TChart::undoZoomed, this, &TfmMainFrm::ChrtCRDUndoZoom);
 
   // 4. The configuration, then the command-line rule.
   dv::Configuration config = dv::ReadConfiguration(PathFromQt(configFile_), flight_->StartDir);

@@ -26,6 +26,8 @@ class QTabWidget;
 class QWidget;
 class QKeyEvent;
 class TChart;
+class QCPPainter;
+class QRect;
 class ArcCharts;
 class UserDialogs;
 
@@ -129,6 +131,11 @@ class TfmMainFrm : public QMainWindow {
   void FillInfoFields(const std::vector<std::pair<std::string, std::string>>& texts);
   QLineEdit* FieldByName(const std::string& name) const;
 
+  // Charts.
+  void ChrtCRDZoom(const QRect& rect);
+  void ChrtCRDUndoZoom();
+  void ChartsBeforeDrawSeries(TChart* sender, QCPPainter* painter);
+
   // Point editing.
   void RefillCharts();
   void HighlightTrajectoryRange();
@@ -201,6 +208,7 @@ namespace chartcolour {
 inline constexpr unsigned kOrange = 0xFF8000;   // trajectory point inside the coordinate range
 inline constexpr unsigned kFuchsia = 0xFF00FF;  // outside, excluded
 inline constexpr unsigned kNavy = 0x000080;     // outside, the series colour
+inline constexpr unsigned kTeal = 0x008080;     // the band's dotted edges
 }  // namespace chartcolour
 
 // The colours of the initial-data fields.

@@ -46,9 +46,7 @@ class ScriptedDialogs : public UserDialogs {
       ADD_FAILURE() << "unexpected input dialog: " << caption.toStdString();
       return std::nullopt;
     }
-    auto a = inputs.front();
-    inputs.pop_front();
-    return a;
+    return TakeFront(inputs);
   }
   std::optional<QString> chooseOpenFile(const OpenFileRequest& request) override {
     calls.push_back({"open", request.title, request.initialFileName});
@@ -57,9 +55,7 @@ class ScriptedDialogs : public UserDialogs {
       ADD_FAILURE() << "unexpected open dialog";
       return std::nullopt;
     }
-    auto f = files.front();
-    files.pop_front();
-    return f;
+    return TakeFront(files);
   }
   std::optional<QString> chooseSaveFile(const QString& title, const QString&, const QString& suggested) override {
     calls.push_back({"save", title, suggested});
@@ -67,12 +63,18 @@ class ScriptedDialogs : public UserDialogs {
       ADD_FAILURE() << "unexpected save dialog";
       return std::nullopt;
     }
-    auto f = files.front();
-    files.pop_front();
-    return f;
+    return TakeFront(files);
   }
   void beep() override { calls.push_back({"beep", {}, {}}); }
   void openExternal(const QString& target) override { calls.push_back({"external", {}, target}); }
+
+  static std::optional<QString> TakeFront(std::deque<std::optional<QString>>& queue) {
+    const QString text = queue.front().value_or(QString());
+    const bool given = queue.front().has_value();
+    queue.pop_front();
+    if (!given) return std::nullopt;
+    return text;
+  }
 
   // The texts of the questions and messages, for compact assertions.
   std::vector<QString> Texts() const {
