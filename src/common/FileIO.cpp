@@ -75,17 +75,22 @@ void CloseQuietly(int fd) { ::close(fd); }
 
 }  // namespace
 
-IoResult ReadFileBytes(const std::string& path, std::string& bytes) {
+IoResult ReadFileBytes(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   bytes.clear();
   std::ifstream in(FsPath(path), std::ios::binary);
   if (!in) return Fail(ErrnoText(errno));
   std::error_code ec;
   const auto size = fs::file_size(FsPath(path), ec);
+  if (!ec && size > maxBytes) return Fail(kFileTooLarge);
   if (!ec && size > 0) bytes.reserve(static_cast<std::size_t>(size));
   char buf[1 << 16];
   while (in) {
     in.read(buf, sizeof buf);
     bytes.append(buf, static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > maxBytes) {  // a file that grows while it is read
+      bytes.clear();
+      return Fail(kFileTooLarge);
+    }
   }
   if (in.bad()) return Fail("read error");
   return {};

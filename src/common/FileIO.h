@@ -13,8 +13,11 @@ struct IoResult {
   explicit operator bool() const { return ok; }
 };
 
-// Reads the whole file into `bytes`. Fails when it cannot be opened or read.
-IoResult ReadFileBytes(const std::string& path, std::string& bytes);
+// Reads the whole file into `bytes`. Fails when it cannot be opened or read, or
+// when it holds more than `maxBytes`.
+IoResult ReadFileBytes(const std::string& path, std::string& bytes,
+                       std::size_t maxBytes = static_cast<std::size_t>(-1));
+inline constexpr const char* kFileTooLarge = "file too large";
 
 // Writes `bytes` to `path` through a temporary file in the same folder, flushed to
 // the disk and renamed over the target, so a failure part-way leaves any old file

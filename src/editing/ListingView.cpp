@@ -35,8 +35,13 @@ std::string_view ListingModel::RowBytes(int row) const {
 }
 
 QString ListingModel::RowText(int row) const {
+  // A point line is a few dozen characters; a damaged file may hold one of
+  // megabytes, which is shown cut rather than laid out on every repaint.
+  constexpr std::size_t kMaxShown = 1000;
   const std::string_view b = RowBytes(row);
-  return QString::fromLatin1(b.data(), static_cast<qsizetype>(b.size()));
+  QString text = QString::fromLatin1(b.data(), static_cast<qsizetype>(std::min(b.size(), kMaxShown)));
+  if (b.size() > kMaxShown) text += QChar(0x2026);
+  return text;
 }
 
 int ListingModel::rowCount(const QModelIndex& parent) const {

@@ -186,7 +186,9 @@ InfoReadResult ParseInfo(std::string_view bytes, const std::string& fileName, bo
 
 InfoReadResult ReadInfo(const std::string& fileName, bool reset, InitialData& target) {
   std::string bytes;
-  if (!ReadFileBytes(fileName, bytes)) {
+  // An initial-data file is a few hundred bytes; anything near this is not one.
+  constexpr std::size_t kMaxInfoBytes = std::size_t{16} << 20;
+  if (!ReadFileBytes(fileName, bytes, kMaxInfoBytes)) {
     if (reset) target.Reset();
     InfoReadResult result;
     result.messages.emplace_back(kInfoFileError);

@@ -19,6 +19,8 @@ class FileReadError : public std::runtime_error {
 };
 
 inline constexpr const char* kInvalidNumericInput = "Invalid numeric input";
+// A point file beyond this is not a flight: 100,000 points take about 4 MB.
+inline constexpr std::size_t kMaxPointFileBytes = std::size_t{256} << 20;
 inline constexpr double kRadToDeg = 57.29577951308232;
 inline constexpr double kDegToRad = 0.017453292519943295;
 
