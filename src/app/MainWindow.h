@@ -87,6 +87,8 @@ class TfmMainFrm : public QMainWindow {
 
   // Listings.
   void lbListingClick(TListingView* sender);
+  // Trajectory points inside the coordinate range turn orange.
+  void HighlightTrajectoryRange();
 
  public slots:
   void ExitClick();
@@ -138,7 +140,6 @@ class TfmMainFrm : public QMainWindow {
 
   // Point editing.
   void RefillCharts();
-  void HighlightTrajectoryRange();
   void ShowListing(TListingView* listing);
   template <typename Array>
   bool CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range, Array& points,

@@ -34,6 +34,7 @@ void TfmMainFrm::lbListingClick(TListingView* sender) {
   } else {
     CRDRange = range;
     ChrtCRD->replot();
+    HighlightTrajectoryRange();
   }
 }
 

@@ -1,0 +1,88 @@
+// Pictures of the main window with a flight open, offscreen, one per page:
+//   QT_QPA_PLATFORM=offscreen build/tools/devirarav_window_shots examples/20251014-1130 /tmp/shots
+// With a third argument "edit" it also selects and excludes stretches first,
+// so the band, the excluded colours and the trajectory highlight show.
+
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "app/MainWindow.h"
+#include "app/TextCodec.h"
+#include "app/UserDialogs.h"
+#include "editing/ListingView.h"
+
+namespace {
+
+// Answers nothing: prints each message and takes the cautious answer.
+class PrintingDialogs : public UserDialogs {
+ public:
+  void message(const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
+  void error(const QString& text) override { std::printf("error: %s\n", qPrintable(text)); }
+  Answer question(const QString& caption, const QString& text, Buttons) override {
+    std::printf("question: %s | %s -> No\n", qPrintable(caption), qPrintable(text));
+    return Answer::No;
+  }
+  std::optional<QString> inputText(const QString&, const QString&, const QString& initial) override {
+    return initial;
+  }
+  std::optional<QString> chooseOpenFile(const OpenFileRequest&) override { return std::nullopt; }
+  std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
+    return std::nullopt;
+  }
+  void beep() override {}
+  void openExternal(const QString&) override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s FLIGHT_BASE OUT_FOLDER [edit]\n", argv[0]);
+    return 2;
+  }
+  const QString base = QString::fromLocal8Bit(argv[1]);
+  const QString out = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(out);
+
+  dv::Flight flight;
+  PrintingDialogs dialogs;
+  MainFrmOptions options;
+  options.flight = &flight;
+  options.dialogs = &dialogs;
+  options.configFile = QDir(out).absoluteFilePath(QStringLiteral("shots.CNF"));
+  TfmMainFrm window(options);
+  window.resize(1280, 800);
+  window.show();
+  if (!window.OpenFlight(base + QStringLiteral(".info"))) return 1;
+
+  if (argc > 3 && QString::fromLocal8Bit(argv[3]) == QStringLiteral("edit")) {
+    const int tu = window.lbxTLM->RowCount();
+    const int crd = window.lbxCRD->RowCount();
+    // An excluded stretch in each listing, then a second stretch left selected as the range.
+    window.lbxTLM->SelectRows(tu / 3, tu / 3 + tu / 20);
+    window.lbListingClick(window.lbxTLM);
+    window.idMarkTUClick();
+    window.lbxTLM->DeselectAll();
+    window.lbxTLM->SelectRows(tu / 2, tu / 2 + tu / 10);
+    window.lbListingClick(window.lbxTLM);
+    window.lbxCRD->SelectRows(crd / 4, crd / 4 + crd / 20);
+    window.lbListingClick(window.lbxCRD);
+    window.idMarkCRDClick();
+    window.lbxCRD->DeselectAll();
+    window.lbxCRD->SelectRows(crd / 2, crd / 2 + crd / 8);
+    window.lbListingClick(window.lbxCRD);
+  }
+
+  for (int page = 0; page < window.PageControlTU->count(); ++page) {
+    window.PageControlTU->setCurrentIndex(page);
+    QApplication::processEvents();
+    const QString file = QDir(out).absoluteFilePath(QStringLiteral("window-%1.png").arg(page));
+    window.grab().save(file);
+    std::printf("%s\n", qPrintable(file));
+  }
+  window.InfoModified = window.TLMModified = window.CRDModified = false;
+  return 0;
+}
