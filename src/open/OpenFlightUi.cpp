@@ -243,56 +243,47 @@ void TfmMainFrm::SetViewOnly(bool on) {
 
 // ---------------------------------------------------------------- save commands
 
-void TfmMainFrm::idSaveInfoClick() {
-  if (!InfoModified) {
-    dialogs_->message(QStringLiteral("Нет изменений INFO для сохранения!"));
-    return;
+namespace {
+struct SavePart {
+  const char* ext;
+  const char* nothing;  // no changes to save
+  const char* saved;
+};
+const SavePart kInfoPart{".info", "Нет изменений INFO для сохранения!", "Данные INFO обновлены"};
+const SavePart kTuPart{".tu", "Нет изменений TU для сохранения!", "Данные TU обновлены"};
+const SavePart kCrdPart{".crd", "Нет изменений CRD для сохранения!", "Данные CRD обновлены"};
+
+// One file of the flight over its own name, keeping the original: false only
+// when its writer failed (and has said why).
+bool SaveOwnFile(TfmMainFrm& w, const SavePart& part) {
+  const bool info = &part == &kInfoPart;
+  const bool tu = &part == &kTuPart;
+  if (!(info ? w.InfoModified : tu ? w.TLMModified : w.CRDModified)) {
+    w.dialogs().message(QString::fromUtf8(part.nothing));
+    return true;
   }
-  if (SaveInfo(flight_->FlightBase + ".info", true, 0)) dialogs_->message(QStringLiteral("Данные INFO обновлены"));
+  const std::string file = w.flight().FlightBase + part.ext;
+  const bool ok = info ? w.SaveInfo(file, true, 0) : tu ? w.SaveTu(file, true) : w.SaveCrd(file, true);
+  if (ok) w.dialogs().message(QString::fromUtf8(part.saved));
+  return ok;
 }
+}  // namespace
+
+void TfmMainFrm::idSaveInfoClick() { SaveOwnFile(*this, kInfoPart); }
 
 void TfmMainFrm::SaveTLMClick() {
-  if (!TLMModified) {
-    dialogs_->message(QStringLiteral("Нет изменений TU для сохранения!"));
-    return;
-  }
-  if (!SaveTu(flight_->FlightBase + ".tu", true)) return;
-  dialogs_->message(QStringLiteral("Данные TU обновлены"));
-  OpenFlight(PathToQt(flight_->FlightBase + ".info"));
+  const bool wasModified = TLMModified;
+  if (SaveOwnFile(*this, kTuPart) && wasModified) OpenFlight(PathToQt(flight_->FlightBase + ".info"));
 }
 
 void TfmMainFrm::SaveCRDClick() {
-  if (!CRDModified) {
-    dialogs_->message(QStringLiteral("Нет изменений CRD для сохранения!"));
-    return;
-  }
-  if (!SaveCrd(flight_->FlightBase + ".crd", true)) return;
-  dialogs_->message(QStringLiteral("Данные CRD обновлены"));
-  OpenFlight(PathToQt(flight_->FlightBase + ".info"));
+  const bool wasModified = CRDModified;
+  if (SaveOwnFile(*this, kCrdPart) && wasModified) OpenFlight(PathToQt(flight_->FlightBase + ".info"));
 }
 
 void TfmMainFrm::idSaveAllClick() {
-  const std::string& base = flight_->FlightBase;
-  if (!InfoModified) {
-    dialogs_->message(QStringLiteral("Нет изменений INFO для сохранения!"));
-  } else if (SaveInfo(base + ".info", true, 0)) {
-    dialogs_->message(QStringLiteral("Данные INFO обновлены"));
-  } else {
-    return;
-  }
-  if (!TLMModified) {
-    dialogs_->message(QStringLiteral("Нет изменений TU для сохранения!"));
-  } else if (SaveTu(base + ".tu", true)) {
-    dialogs_->message(QStringLiteral("Данные TU обновлены"));
-  } else {
-    return;
-  }
-  if (!CRDModified) {
-    dialogs_->message(QStringLiteral("Нет изменений CRD для сохранения!"));
-  } else if (SaveCrd(base + ".crd", true)) {
-    dialogs_->message(QStringLiteral("Данные CRD обновлены"));
-  } else {
-    return;
-  }
-  OpenFlight(PathToQt(base + ".info"));
+  // In this order; a failure ends the command without opening the flight again.
+  for (const SavePart* part : {&kInfoPart, &kTuPart, &kCrdPart})
+    if (!SaveOwnFile(*this, *part)) return;
+  OpenFlight(PathToQt(flight_->FlightBase + ".info"));
 }
