@@ -17,6 +17,7 @@
 #include "SampleAscent.h"
 #include "common/FileIO.h"
 #include "common/Helpers.h"
+#include "flight/InfoFile.h"
 #include "flight/PointFiles.h"
 #include "flight/Points.h"
 
@@ -45,32 +46,27 @@ struct InfoFields {
   double radarHeight = 1.0;
 };
 
-std::string InfoLine(std::string_view key, const std::string& value) {
-  return std::string(key) + ":\t" + value + "\r\n";
-}
-
-// The key order of a newly made .info file.
+// The .info as the program itself writes a new one.
 std::string FormatInfo(const InfoFields& f) {
-  std::string s;
-  s += InfoLine("StationSynopticIndex", std::to_string(f.stationIndex));
-  s += InfoLine("StationLongitude", dv::FormatFixed(f.longitude, 0, 3));
-  s += InfoLine("StationLattitude", dv::FormatFixed(f.latitude, 0, 3));
-  s += InfoLine("StationHeightAboveSeaLevel", dv::FormatFixed(f.stationHeight, 0, 0));
-  s += InfoLine("OnGroundPressure", dv::FormatFixed(f.groundPressure, 0, 1));
-  s += InfoLine("OnGroundWindDirection", dv::FormatFixed(f.groundWindFrom, 0, 0));
-  s += InfoLine("OnGroundWindVelocity", dv::FormatFixed(f.groundWindSpeed, 0, 0));
-  s += InfoLine("OnGroundHumidityError", dv::FormatFixed(f.humidityError, 0, 1));
-  s += InfoLine("OnGroundTemperatureError", dv::FormatFixed(f.temperatureError, 0, 2));
-  s += InfoLine("StartYear", std::to_string(f.year));
-  s += InfoLine("StartMonth", std::to_string(f.month));
-  s += InfoLine("StartDay", std::to_string(f.day));
-  s += InfoLine("StartHour", std::to_string(f.hour));
-  s += InfoLine("StartMinute", std::to_string(f.minute));
-  s += InfoLine("NebulosityCode", f.nebulosity);
-  s += InfoLine("RadioZondType", std::to_string(f.sondeType));
-  if (f.hasRadarHeight)
-    s += InfoLine("RadarAboveStationExeeding", dv::FormatFixed(f.radarHeight, 0, 0));
-  return s;
+  dv::InitialData d;
+  d.StationSynopticIndex = f.stationIndex;
+  d.StationLongitude = static_cast<float>(f.longitude);
+  d.StationLattitude = static_cast<float>(f.latitude);
+  d.StationHeightAboveSeaLevel = static_cast<float>(f.stationHeight);
+  d.OnGroundPressure = f.groundPressure;
+  d.OnGroundWindDirection = f.groundWindFrom;
+  d.OnGroundWindVelocity = f.groundWindSpeed;
+  d.OnGroundHumidityError = f.humidityError;
+  d.OnGroundTemperatureError = f.temperatureError;
+  d.StartYear = static_cast<std::uint16_t>(f.year);
+  d.StartMonth = static_cast<std::uint16_t>(f.month);
+  d.StartDay = static_cast<std::uint16_t>(f.day);
+  d.StartHour = static_cast<std::uint16_t>(f.hour);
+  d.StartMinute = static_cast<std::uint16_t>(f.minute);
+  d.NebulosityCode = f.nebulosity;
+  d.RadioZondType = f.sondeType;
+  d.RadarAboveStationExeeding = f.hasRadarHeight ? static_cast<float>(f.radarHeight) : -999.0f;
+  return dv::FormatNewInfo(d, 0);
 }
 
 dv::TuArray ToTu(const std::vector<AscentPoint>& ascent) {
