@@ -150,6 +150,9 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
 
   const std::string orgInfo = f.FlightBase + ".org.info";
   if (dv::FileExists(orgInfo)) {
+    // Fields the original lacks keep their values, but its unknown lines are its
+    // own: without this they would pile up, one set per open.
+    f.OrgInfo.ExtraLines.clear();
     const dv::InfoReadResult org = dv::ReadInfo(orgInfo, false, f.OrgInfo);
     show(org.messages);
     if (!org.ok) return false;
