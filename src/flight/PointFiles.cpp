@@ -93,19 +93,17 @@ void ParseCrd(std::string_view bytes, CrdArray& points) {
     const double el = in.Next();
     in.SkipLine();
     p.Excluded = p.SR < -99.0;
-    // A missing-value mark stays as read; a real angle becomes degrees.
-    if (az < -99.0) {
+    // A missing-value mark stays as read; a real angle becomes degrees. An angle
+    // too large for degrees (above about 3e306 rad) is kept as read and excluded
+    // as well: in degrees it would be infinite and be written back as "INF".
+    const auto degrees = [&p](double rad) {
+      const double deg = rad * kRadToDeg;
+      if (rad >= -99.0 && std::isfinite(deg)) return deg;
       p.Excluded = true;
-      p.Az = az;
-    } else {
-      p.Az = az * kRadToDeg;
-    }
-    if (el < -99.0) {
-      p.Excluded = true;
-      p.El = el;
-    } else {
-      p.El = el * kRadToDeg;
-    }
+      return rad;
+    };
+    p.Az = degrees(az);
+    p.El = degrees(el);
     points.Add(p);
   }
 }
