@@ -78,9 +78,10 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   connect(lbxTLM, &TListingView::userSelectionChanged, this, [this] { lbListingClick(lbxTLM); });
   connect(lbxCRD, &TListingView::userSelectionChanged, this, [this] { lbListingClick(lbxCRD); });
 
-  // 9. Rows wider than the list scroll sideways.
-  lbxTLM->SetHorizontalExtent(lbxTLM->width() * 3 / 2);
-  lbxCRD->SetHorizontalExtent(lbxCRD->width() * 3 / 2);
+  // 9. Rows wider than the list scroll sideways: one and a half times the
+  // listings' width as laid out at start (the window is not shown yet).
+  lbxTLM->SetHorizontalExtent(kListingWidth * 3 / 2);
+  lbxCRD->SetHorizontalExtent(kListingWidth * 3 / 2);
 }
 
 bool TfmMainFrm::IsReachable(const QAction* action) {

@@ -204,6 +204,9 @@ class TfmMainFrm : public QMainWindow {
   std::unique_ptr<ArcCharts> charts_;
 };
 
+// The listings' page control is this wide at start.
+inline constexpr int kListingWidth = 346;
+
 // Colours the window sets on chart points.
 namespace chartcolour {
 inline constexpr unsigned kOrange = 0xFF8000;   // trajectory point inside the coordinate range

@@ -233,7 +233,7 @@ void TfmMainFrm::BuildUi() {
 
   Splitter1->setStretchFactor(0, 1);
   Splitter1->setStretchFactor(1, 0);
-  Splitter1->setSizes({918 - 346, 346});
+  Splitter1->setSizes({918 - kListingWidth, kListingWidth});
   PageControlTU->setCurrentWidget(tsInfo);
   PageControlTxt->setCurrentWidget(tsCRDTxt);
 }

@@ -84,8 +84,9 @@ void TfmMainFrm::HighlightChangedFields() {
 }
 
 namespace {
+// Two lines; Qt's message boxes break lines at "\n" only.
 QString ShorterOriginalMessage() {
-  return QString::fromUtf8(dv::kShorterOriginal) + QLatin1Char('\r') + QString::fromUtf8(dv::kViewOnly);
+  return QString::fromUtf8(dv::kShorterOriginal) + QLatin1Char('\n') + QString::fromUtf8(dv::kViewOnly);
 }
 }  // namespace
 

@@ -145,7 +145,7 @@ TEST_F(OpenFlightTest, ShorterOriginalsGiveAViewOnlyFlight) {
   dvtest::WriteAll(base + ".org.tu", ReadAll(base + ".org.tu").substr(0, ReadAll(base + ".org.tu").size() / 2));
   TfmMainFrm& w = Create();
   ASSERT_TRUE(Open(base));
-  EXPECT_EQ(dialogs.calls.back().text, "Исправленных данных больше!!!\rДоступен только режим просмотра!");
+  EXPECT_EQ(dialogs.calls.back().text, "Исправленных данных больше!!!\nДоступен только режим просмотра!");
   EXPECT_TRUE(w.ViewOnly);
   for (QAction* a : {w.idSaveAll, w.idSaveTLM, w.idMarkTLM, w.idMarkCRD, w.idTimeShift, w.mniSaveEOL})
     EXPECT_FALSE(TfmMainFrm::IsReachable(a)) << a->objectName().toStdString();
