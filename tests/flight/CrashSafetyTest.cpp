@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <chrono>
 #include <random>
 
 #include <sys/wait.h>
@@ -30,7 +31,12 @@ TEST(CrashSafety, KilledSavesLeaveTheOldOrTheNewFile) {
   const TuArray b = Flight(100000, -10);
   const std::string bytesA = FormatTuLines(a);
   const std::string bytesB = FormatTuLines(b);
+  // One save's duration sets the kill times, so they fall all through the
+  // saving cycle on a fast build and a slow (sanitized) one alike.
+  const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(WriteTuFile(target, a).ok);
+  const auto oneSave = std::chrono::duration_cast<std::chrono::microseconds>(
+                           std::chrono::steady_clock::now() - started).count();
 
   std::mt19937 rng(42);
   for (int round = 0; round < 30; ++round) {
@@ -39,7 +45,7 @@ TEST(CrashSafety, KilledSavesLeaveTheOldOrTheNewFile) {
     if (child == 0) {
       for (int i = 0;; ++i) WriteTuFile(target, (i % 2) ? a : b);
     }
-    usleep(1000 + rng() % 40000);
+    usleep(static_cast<useconds_t>(oneSave / 2 + static_cast<long long>(rng() % 4000) * oneSave / 1000));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
