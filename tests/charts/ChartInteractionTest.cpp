@@ -84,3 +84,21 @@ TEST_F(ChartInteractionTest, TheBandIsDrawnUnderThePoints) {
   w.lbListingClick(w.lbxTLM);
   EXPECT_EQ(fuchsiaPixelsBetween(20, 30), 0);
 }
+
+TEST_F(ChartInteractionTest, ChartEditSavesThePictureOfTheFrontChart) {
+  const std::string base = WriteFlight("picture", Steady(30, false), Steady(30, true));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  w.PageControlTU->setCurrentWidget(w.tsXY);
+  dialogs.files = {PathToQt(dir.file("trajectory.png"))};
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(dialogs.calls.back().kind, "save");
+  EXPECT_EQ(dialogs.calls.back().text, PathToQt(base + "-ChrtXY.png"));
+  const QImage picture(PathToQt(dir.file("trajectory.png")));
+  EXPECT_EQ(picture.size(), w.ChrtXY->size());
+  // On the initial-data page there is no chart to save: nothing is asked.
+  w.PageControlTU->setCurrentWidget(w.tsInfo);
+  dialogs.calls.clear();
+  w.ChartEdit->trigger();
+  EXPECT_TRUE(dialogs.calls.empty());
+}
