@@ -50,11 +50,13 @@ for t in "${targets[@]}"; do
   cp -r "fuzz/corpus/$t/." "$work/$t/corpus/"
   touch "$work/$t/started"  # findings of earlier runs stay, but are not counted
   echo "== $t: ${seconds}s"
+  started=$SECONDS
   # -jobs=1 runs the fuzzer in a child that logs to fuzz-0.log in the current folder.
   (cd "$work/$t" && nice -n 10 "$build/fuzz/$t" corpus \
      -workers=1 -jobs=1 -max_total_time="$seconds" -max_len=4096 -timeout=10 \
      -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/$t/" \
      ${FUZZ_FLAGS:-} >run.log 2>&1) || true
+  ran=$((SECONDS - started))  # less than asked when a finding stopped the run
   log=$work/$t/fuzz-0.log
   [ -f "$log" ] || log=$work/$t/run.log
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$' || true)
@@ -62,8 +64,8 @@ for t in "${targets[@]}"; do
   found=$(find "$findings/$t" -maxdepth 1 -type f -newer "$work/$t/started" \( -name 'crash-*' \
             -o -name 'timeout-*' -o -name 'oom-*' -o -name 'leak-*' \) | wc -l)
   corpus=$(find "$work/$t/corpus" -type f | wc -l)
-  line=$(printf '%-18s %6ss  execs %-12s exec/s %-8s corpus %-6s findings %s' \
-    "$t" "$seconds" "${execs:-?}" "${rate:-?}" "$corpus" "$found")
+  line=$(printf '%-18s ran %5ss  execs %-12s exec/s %-8s corpus %-6s findings %s' \
+    "$t" "$ran" "${execs:-?}" "${rate:-?}" "$corpus" "$found")
   echo "$line"
   summary+=("$line")
   if [ "$found" -gt 0 ]; then

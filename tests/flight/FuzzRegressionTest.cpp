@@ -200,6 +200,14 @@ void CheckProfile(const std::string& input) {
   if (!(SameName(section, otherSection) && SameName(key, otherKey))) {
     EXPECT_EQ(profile.Read(otherSection, otherKey, def), otherBefore);
   }
+  // Blanks after "=" stay only while a value follows them: an empty value written
+  // twice may trim them the second time, a value starting with a blank too.
+  const std::string once = profile.Bytes();
+  ASSERT_TRUE(profile.Write(section, key, value));
+  EXPECT_EQ(profile.Read(section, key, def), std::string(Trim(value).substr(0, ProfileFile::kMaxValueLength)));
+  if (!value.empty() && value[0] != ' ' && value[0] != '\t') {
+    EXPECT_EQ(profile.Bytes(), once);
+  }
 }
 
 void CheckRowTime(const std::string& input) {
