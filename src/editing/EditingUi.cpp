@@ -59,15 +59,8 @@ struct FieldRule {
   void (TfmMainFrm::*mark)(bool);
 };
 
-}  // namespace
-
-void TfmMainFrm::InstallFieldHandlers() {
-  for (QLineEdit* e : findChildren<QLineEdit*>()) {
-    if (e->objectName().startsWith(QStringLiteral("edt"))) e->installEventFilter(this);
-  }
-}
-
-bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
+// Each field's key filter and the file whose modified flag it sets.
+const FieldRule* RuleFor(const QLineEdit* field) {
   static const std::map<QString, FieldRule> rules = {
       {"edtStation", {Filter::Digits, &TfmMainFrm::SetInfoModified}},
       {"edtH0", {Filter::SignedInteger, &TfmMainFrm::SetInfoModified}},
@@ -92,7 +85,20 @@ bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
       {"edtEl0", {Filter::SignedReal, &TfmMainFrm::SetCRDModified}},
   };
   const auto rule = rules.find(field->objectName());
-  if (rule == rules.end()) return false;
+  return rule == rules.end() ? nullptr : &rule->second;
+}
+
+}  // namespace
+
+void TfmMainFrm::InstallFieldHandlers() {
+  for (QLineEdit* e : findChildren<QLineEdit*>()) {
+    if (e->objectName().startsWith(QStringLiteral("edt"))) e->installEventFilter(this);
+  }
+}
+
+bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
+  const FieldRule* rule = RuleFor(field);
+  if (!rule) return false;
 
   // Keys that produce no character (arrows, Home, Delete, Shift) move the caret
   // or edit as usual and are not typed characters.
@@ -111,13 +117,13 @@ bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
   }
 
   const int caret = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
-  const char accepted = dv::TKeyValidator::Apply(rule->second.filter, key, field->text().toStdString(), caret);
+  const char accepted = dv::TKeyValidator::Apply(rule->filter, key, field->text().toStdString(), caret);
   if (accepted == 0) {
     dialogs_->beep();
     return true;  // dropped
   }
   SetFieldColour(field, fieldcolour::kWindow);
-  (this->*rule->second.mark)(true);
+  (this->*rule->mark)(true);
   if (accepted != key) {  // a "," typed as "."
     field->insert(QString(QLatin1Char(accepted)));
     return true;
@@ -126,14 +132,9 @@ bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
 }
 
 void TfmMainFrm::FieldExit(QLineEdit* field) {
+  // Also catches changes made without typing, such as a paste.
   if (!field->isModified()) return;
-  const QString name = field->objectName();
-  if (name == QStringLiteral("edtT0") || name == QStringLiteral("edtU0"))
-    SetTLMModified(true);
-  else if (name == QStringLiteral("edtSR0") || name == QStringLiteral("edtAz0") || name == QStringLiteral("edtEl0"))
-    SetCRDModified(true);
-  else
-    SetInfoModified(true);
+  if (const FieldRule* rule = RuleFor(field)) (this->*rule->mark)(true);
 }
 
 bool TfmMainFrm::eventFilter(QObject* watched, QEvent* event) {
