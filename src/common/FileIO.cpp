@@ -1,10 +1,13 @@
 #include "common/FileIO.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <random>
 #include <system_error>
 
 #ifdef _WIN32
@@ -14,6 +17,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -31,13 +35,55 @@ fs::path FsPath(const std::string& s) {
 #endif
 }
 
+std::string NameOf(const fs::path& p) {
+  const std::u8string u = p.filename().u8string();
+  return std::string(u.begin(), u.end());
+}
+
 IoResult Fail(std::string why) { return IoResult{false, std::move(why)}; }
 
 std::string ErrnoText(int err) { return std::strerror(err); }
 
+// A file descriptor that is closed on every way out.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() { Close(); }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and tells whether the close itself succeeded.
+  bool Close() {
+    if (fd_ < 0) return true;
 #ifdef _WIN32
+    const bool ok = _close(fd_) == 0;
+#else
+    const bool ok = ::close(fd_) == 0;
+#endif
+    fd_ = -1;
+    return ok;
+  }
+
+ private:
+  int fd_;
+};
+
+#ifdef _WIN32
+int OpenForReading(const fs::path& p) {
+  // Windows has no FIFOs in the file system; devices and folders are told apart first.
+  std::error_code ec;
+  if (!fs::is_regular_file(p, ec)) {
+    errno = ec ? ENOENT : EINVAL;
+    return -2;
+  }
+  return _wopen(p.c_str(), _O_RDONLY | _O_BINARY);
+}
 int OpenExclusive(const fs::path& p) {
   return _wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+long long ReadSome(int fd, char* buf, std::size_t n) {
+  return _read(fd, buf, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
 }
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -48,14 +94,34 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
-bool SyncAndClose(int fd) {
-  const bool synced = _commit(fd) == 0;
-  return (_close(fd) == 0) && synced;
+bool Sync(int fd) { return _commit(fd) == 0; }
+unsigned ProcessId() { return static_cast<unsigned>(GetCurrentProcessId()); }
+// The folder's entries are flushed with the move itself (MOVEFILE_WRITE_THROUGH).
+void SyncFolderOf(const fs::path&) {}
+bool MoveReplacing(const fs::path& from, const fs::path& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
-void CloseQuietly(int fd) { _close(fd); }
+// Fails when `to` exists, which is what the original copy needs.
+bool MoveNoReplace(const fs::path& from, const fs::path& to, bool& existed) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+  const DWORD err = GetLastError();
+  existed = err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS;
+  return false;
+}
 #else
+int OpenForReading(const fs::path& p) {
+  // Non-blocking, so that a FIFO opens at once and is then refused by its type.
+  return ::open(p.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
 int OpenExclusive(const fs::path& p) {
   return ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+long long ReadSome(int fd, char* buf, std::size_t n) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buf, n);
+    if (got < 0 && errno == EINTR) continue;
+    return got;
+  }
 }
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -66,70 +132,229 @@ bool WriteAll(int fd, std::string_view bytes) {
   }
   return true;
 }
-bool SyncAndClose(int fd) {
-  const bool synced = ::fsync(fd) == 0;
-  return (::close(fd) == 0) && synced;
+bool Sync(int fd) { return ::fsync(fd) == 0; }
+unsigned ProcessId() { return static_cast<unsigned>(::getpid()); }
+// A rename is on the disk only once its folder is: without this a power cut
+// after the save could bring back the old name.
+void SyncFolderOf(const fs::path& p) {
+  fs::path folder = p.parent_path();
+  if (folder.empty()) folder = ".";
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
 }
-void CloseQuietly(int fd) { ::close(fd); }
+bool MoveReplacing(const fs::path& from, const fs::path& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+bool MoveNoReplace(const fs::path& from, const fs::path& to, bool& existed) {
+  // A hard link is made only when the name is free; then the temporary name goes.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST) {
+    existed = true;
+    return false;
+  }
+  // File systems without hard links (FAT on a memory stick): look, then rename.
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(to, ec))) {
+    existed = true;
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
 #endif
+
+// 16 hex digits that no earlier run is likely to have used: the process, the
+// clock and a random seed, mixed.
+std::string TemporarySuffix() {
+  static std::atomic<std::uint64_t> counter{0};
+  static const std::uint64_t seed = [] {
+    std::uint64_t s = std::random_device{}();
+    s = (s << 32) ^ std::random_device{}();
+    return s;
+  }();
+  std::uint64_t v = seed ^ (std::uint64_t{ProcessId()} << 40) ^
+                    static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                    (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
+  v = std::mt19937_64(v)();
+  static const char* const kHex = "0123456789abcdef";
+  std::string s(16, '0');
+  for (int i = 15; i >= 0; --i, v >>= 4) s[static_cast<std::size_t>(i)] = kHex[v & 15];
+  return s;
+}
+
+constexpr std::string_view kTempPrefix = ".~";
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::size_t kTempDigits = 16;
+
+fs::path TemporaryFor(const fs::path& target) {
+  return target.parent_path() / FsPath(std::string(kTempPrefix) + NameOf(target) + "." + TemporarySuffix() +
+                                       std::string(kTempSuffix));
+}
+
+// Temporary files a killed save left for this target: a save is the only writer
+// of its own files (one instance per user), so any found now is stale.
+void RemoveStaleTemporaries(const fs::path& target) {
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  const std::string name = NameOf(target);
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (IsOurTemporaryFor(NameOf(it->path()), name)) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
+}
+
+// Creates a temporary file beside `target` that no one else holds.
+int CreateTemporary(const fs::path& target, fs::path& temp) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    temp = TemporaryFor(target);
+    const int fd = OpenExclusive(temp);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
 
 }  // namespace
 
+bool IsOurTemporaryFor(std::string_view entry, std::string_view target) {
+  const std::size_t head = kTempPrefix.size() + target.size() + 1;
+  if (entry.size() != head + kTempDigits + kTempSuffix.size()) return false;
+  if (entry.substr(0, kTempPrefix.size()) != kTempPrefix) return false;
+  if (entry.substr(kTempPrefix.size(), target.size()) != target || entry[head - 1] != '.') return false;
+  if (entry.substr(head + kTempDigits) != kTempSuffix) return false;
+  return std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(head),
+                     entry.begin() + static_cast<std::ptrdiff_t>(head + kTempDigits),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
 IoResult ReadFileBytes(const std::string& path, std::string& bytes, std::size_t maxBytes) {
   bytes.clear();
-  std::ifstream in(FsPath(path), std::ios::binary);
-  if (!in) return Fail(ErrnoText(errno));
-  std::error_code ec;
-  const auto size = fs::file_size(FsPath(path), ec);
-  if (!ec && size > maxBytes) return Fail(kFileTooLarge);
-  if (!ec && size > 0) bytes.reserve(static_cast<std::size_t>(size));
+  const fs::path p = FsPath(path);
+  const int opened = OpenForReading(p);
+  if (opened == -2) return Fail(errno == ENOENT ? ErrnoText(ENOENT) : kNotRegularFile);
+  Fd fd(opened);
+  if (!fd.valid()) return Fail(ErrnoText(errno));
+#ifdef _WIN32
+  struct _stat64 st {};
+  if (_fstat64(fd.get(), &st) != 0) return Fail(ErrnoText(errno));
+  if ((st.st_mode & _S_IFMT) != _S_IFREG) return Fail(kNotRegularFile);
+#else
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return Fail(ErrnoText(errno));
+  if (!S_ISREG(st.st_mode)) return Fail(kNotRegularFile);
+#endif
+  const auto size = static_cast<unsigned long long>(st.st_size);
+  if (size > maxBytes) return Fail(kFileTooLarge);
+  bytes.reserve(static_cast<std::size_t>(size));
   char buf[1 << 16];
-  while (in) {
-    in.read(buf, sizeof buf);
-    bytes.append(buf, static_cast<std::size_t>(in.gcount()));
+  for (;;) {
+    const long long n = ReadSome(fd.get(), buf, sizeof buf);
+    if (n < 0) {
+      bytes.clear();
+      return Fail("read error");
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<std::size_t>(n));
     if (bytes.size() > maxBytes) {  // a file that grows while it is read
       bytes.clear();
       return Fail(kFileTooLarge);
     }
   }
-  if (in.bad()) return Fail("read error");
   return {};
 }
 
 IoResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
   const fs::path target = FsPath(path);
   std::error_code ec;
-  if (fs::exists(target, ec) && !IsWritable(path)) return Fail("the file is read-only");
+  const fs::file_status old = fs::status(target, ec);
+  const bool exists = !ec && fs::exists(old);
+  if (exists && !IsWritable(path)) return Fail("the file is read-only");
 
-  static std::atomic<unsigned> counter{0};
+  RemoveStaleTemporaries(target);
   fs::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target;
-    temp += ".~" + std::to_string(counter.fetch_add(1)) + ".tmp";
-    fd = OpenExclusive(temp);
-    if (fd < 0 && errno != EEXIST) return Fail(ErrnoText(errno));
-  }
-  if (fd < 0) return Fail("no temporary file name is free");
-
-  const bool written = WriteAll(fd, bytes);
-  const int writeErr = errno;
-  if (!written) {
-    CloseQuietly(fd);
-    fs::remove(temp, ec);
-    return Fail(ErrnoText(writeErr));
-  }
-  if (!SyncAndClose(fd)) {
-    const int err = errno;
-    fs::remove(temp, ec);
-    return Fail(ErrnoText(err));
-  }
-  fs::rename(temp, target, ec);
-  if (ec) {
+  Fd fd(CreateTemporary(target, temp));
+  if (!fd.valid()) return Fail(ErrnoText(errno));
+  const auto discard = [&temp](std::string why) {
     std::error_code ignored;
     fs::remove(temp, ignored);
-    return Fail(ec.message());
+    return Fail(std::move(why));
+  };
+  if (!WriteAll(fd.get(), bytes)) {
+    const int err = errno;
+    fd.Close();
+    return discard(ErrnoText(err));
   }
+#ifndef _WIN32
+  // The file keeps the permissions it had (a group-readable flight stays so).
+  if (exists && fs::is_regular_file(old)) ::fchmod(fd.get(), static_cast<mode_t>(old.permissions()) & 07777);
+#endif
+  const bool synced = Sync(fd.get());
+  const int syncErr = errno;
+  if (!fd.Close() || !synced) return discard(ErrnoText(synced ? errno : syncErr));
+  if (!MoveReplacing(temp, target)) return discard(ErrnoText(errno));
+  SyncFolderOf(target);
+  return {};
+}
+
+IoResult CopyToReadOnly(const std::string& from, const std::string& to) {
+  std::string bytes;
+  if (IoResult r = ReadFileBytes(from, bytes); !r) return r;
+  const fs::path source = FsPath(from);
+  const fs::path target = FsPath(to);
+  std::error_code ec;
+  const fs::perms perms = fs::status(source, ec).permissions();
+  const auto modified = fs::last_write_time(source, ec);
+  const bool keepTime = !ec;
+
+  RemoveStaleTemporaries(target);
+  fs::path temp;
+  Fd fd(CreateTemporary(target, temp));
+  if (!fd.valid()) return Fail(ErrnoText(errno));
+  const auto discard = [&temp](std::string why) {
+    std::error_code ignored;
+    fs::permissions(temp, fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove(temp, ignored);
+    return Fail(std::move(why));
+  };
+  if (!WriteAll(fd.get(), bytes)) {
+    const int err = errno;
+    fd.Close();
+    return discard(ErrnoText(err));
+  }
+  const bool synced = Sync(fd.get());
+  const int syncErr = errno;
+  if (!fd.Close() || !synced) return discard(ErrnoText(synced ? errno : syncErr));
+  // The copy is read-only before it has its name, so it is never seen writable.
+  if (keepTime) fs::last_write_time(temp, modified, ec);
+#ifdef _WIN32
+  (void)perms;
+  if (!SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE))
+    return discard("cannot set the attributes");
+#else
+  const fs::perms readOnly =
+      perms & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write) & fs::perms::mask;
+  fs::permissions(temp, readOnly, fs::perm_options::replace, ec);
+  if (ec) return discard(ec.message());
+#endif
+  bool existed = false;
+  if (!MoveNoReplace(temp, target, existed)) return discard(existed ? "the target exists" : ErrnoText(errno));
+  SyncFolderOf(target);
+  return {};
+}
+
+IoResult RemoveFile(const std::string& path) {
+  const fs::path p = FsPath(path);
+#ifdef _WIN32
+  SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file cannot be deleted there
+#endif
+  std::error_code ec;
+  if (!fs::remove(p, ec)) return Fail(ec ? ec.message() : "no such file");
+  SyncFolderOf(p);
   return {};
 }
 
@@ -144,12 +369,15 @@ bool DirectoryExists(const std::string& path) {
   return fs::is_directory(FsPath(path), ec);
 }
 
-IoResult RenameFile(const std::string& from, const std::string& to) {
+bool IsRegularFile(const std::string& path) {
   std::error_code ec;
-  if (fs::exists(FsPath(to), ec)) return Fail("the target exists");
-  fs::rename(FsPath(from), FsPath(to), ec);
-  if (ec) return Fail(ec.message());
-  return {};
+  return fs::is_regular_file(FsPath(path), ec);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return fs::equivalent(FsPath(a), FsPath(b), ec) && !ec;
 }
 
 IoResult SetReadOnly(const std::string& path) {
@@ -165,13 +393,6 @@ IoResult SetReadOnly(const std::string& path) {
   if (ec) return Fail(ec.message());
   return {};
 #endif
-}
-
-IoResult SetWritable(const std::string& path) {
-  std::error_code ec;
-  fs::permissions(FsPath(path), fs::perms::owner_write, fs::perm_options::add, ec);
-  if (ec) return Fail(ec.message());
-  return {};
 }
 
 bool IsWritable(const std::string& path) {

@@ -21,20 +21,26 @@ SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& e
   if (FileExists(copy)) return {};
   // A flight delivered without this file has nothing to keep.
   if (!FileExists(own)) return {};
-  if (!RenameFile(own, copy)) return SaveOutcome::Fail(copy);
+  // A copy, not a rename: the flight's own file stays whole until the new one
+  // replaces it, so a save killed at any instant loses nothing.
+  if (!CopyToReadOnly(own, copy)) return SaveOutcome::Fail(copy);
   if (made) *made = true;
-  SetReadOnly(copy);  // a copy left writable is still a whole copy: not a failure
   return {};
 }
 
 namespace {
 
-// Puts a copy made by this save back under the flight's own name.
+// After a failed write: the copy made by this save goes, as if it had never run.
 void UndoOriginalCopy(const std::string& flightBase, const std::string& ext) {
+  RemoveFile(flightBase + ".org" + ext);
+}
+
+// After a successful write elsewhere (the export): the flight's own file of this
+// kind now lives on only as its original, as when the original was a rename.
+void RetireOwnFile(const std::string& fileName, const std::string& flightBase, const std::string& ext,
+                   bool made) {
   const std::string own = flightBase + ext;
-  const std::string copy = flightBase + ".org" + ext;
-  SetWritable(copy);
-  if (!FileExists(own)) RenameFile(copy, own);
+  if (made && !SameFile(fileName, own)) RemoveFile(own);
 }
 
 bool ReadNumber(const std::string& text, double& field) {
@@ -59,6 +65,7 @@ SaveOutcome WritePoints(const std::string& fileName, bool keepOriginal,
     if (made) UndoOriginalCopy(flightBase, ext);
     return SaveOutcome::Fail(fileName);
   }
+  RetireOwnFile(fileName, flightBase, ext, made);
   return {};
 }
 
@@ -123,18 +130,22 @@ SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHou
     SaveOutcome copy = MakeOriginalCopy(flightBase, ".info", &made);
     if (!copy.ok()) return copy;
   }
+  // The first save of the flight's own .info writes a new file, as it always has.
+  const bool freshOwn = made && SameFile(fileName, flightBase + ".info");
   std::string bytes;
-  if (FileExists(fileName)) {
+  bool written = true;
+  if (FileExists(fileName) && !freshOwn) {
     std::string old;
-    if (!ReadFileBytes(fileName, old)) return SaveOutcome::Fail(fileName);
-    bytes = UpdateInfoBytes(old, info, zoneHours);
+    written = static_cast<bool>(ReadFileBytes(fileName, old));
+    if (written) bytes = UpdateInfoBytes(old, info, zoneHours);
   } else {
     bytes = FormatNewInfo(info, zoneHours);
   }
-  if (!WriteFileAtomic(fileName, bytes)) {
+  if (!written || !WriteFileAtomic(fileName, bytes)) {
     if (made) UndoOriginalCopy(flightBase, ".info");
     return SaveOutcome::Fail(fileName);
   }
+  RetireOwnFile(fileName, flightBase, ".info", made);
   return {};
 }
 

@@ -1,61 +1,290 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <chrono>
-#include <random>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <map>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "TestSupport.h"
+#include "common/FileIO.h"
+#include "flight/InfoFile.h"
 #include "flight/PointFiles.h"
+#include "flight/Saving.h"
 
 using namespace dv;
+namespace fs = std::filesystem;
 
 namespace {
 
-TuArray Flight(int records, float temperature) {
+TuArray Telemetry(int records) {
   TuArray a;
-  for (int i = 0; i < records; ++i) a.Add(TuPoint{float(i), temperature - 0.001f * i, 50, false, false, false});
+  for (int i = 0; i < records; ++i) a.Add(TuPoint{float(i), 11.5f - 0.001f * i, 80 - 0.0005f * i, false, false, false});
   return a;
+}
+
+CrdArray Coordinates(int records) {
+  CrdArray a;
+  for (int i = 0; i < records; ++i) a.Add(CrdPoint{double(i), 150.0 + 9.0 * i, 20.0 - 1e-4 * i, 90.0 + 1e-3 * i, false, false});
+  return a;
+}
+
+const char* const kInfo =
+    "StationSynopticIndex:\t27612\r\nStationLongitude:\t37.567\r\nStationLattitude:\t55.833\r\n"
+    "StationHeightAboveSeaLevel:\t147\r\nOnGroundPressure:\t1003.2\r\nOnGroundWindDirection:\t200\r\n"
+    "OnGroundWindVelocity:\t5\r\nOnGroundHumidityError:\t1.5\r\nOnGroundTemperatureError:\t-0.25\r\n"
+    "StartYear:\t2025\r\nStartMonth:\t10\r\nStartDay:\t14\r\nStartHour:\t11\r\nStartMinute:\t30\r\n"
+    "NebulosityCode:\t8/6//\r\nRadioZondType:\t90\r\nObserver:\tIvanova\r\n";
+
+const char* const kExts[] = {".info", ".tu", ".crd"};
+
+// The delivered bytes of a large flight, and the save an observer makes of it.
+struct BigFlight {
+  std::map<std::string, std::string> delivered;
+
+  BigFlight() {
+    delivered[".info"] = kInfo;
+    delivered[".tu"] = FormatTuLines(Telemetry(100000));
+    delivered[".crd"] = FormatCrdLines(Coordinates(100000));
+  }
+  void Deliver(const std::string& base) const {
+    for (const auto& [ext, bytes] : delivered) dvtest::WriteAll(base + ext, bytes);
+  }
+  // The flight as the observer has it open, with the edits made.
+  struct Open {
+    InitialData info;
+    TuArray tu;
+    CrdArray crd;
+    bool ok = false;
+  };
+  static Open Load(const std::string& base) {
+    Open f;
+    f.ok = ReadInfo(base + ".info", true, f.info).ok;
+    ReadTu(base + ".tu", f.tu);
+    ReadCrd(base + ".crd", f.crd);
+    // Chosen by time, so that saving again what was saved changes nothing.
+    for (int i = 1; i < f.tu.Count(); ++i)
+      if (static_cast<int>(f.tu[i].Time) % 7 == 1) f.tu[i].TExcluded = f.tu[i].UExcluded = true;
+    for (int i = 1; i < f.crd.Count(); ++i)
+      if (static_cast<int>(f.crd[i].Time) % 5 == 1) f.crd[i].Excluded = true;
+    return f;
+  }
+  // The first save of all three files, each keeping its original, as "Всё" does.
+  static bool Save(const std::string& base, Open& f) {
+    return f.ok && SaveInfo(base + ".info", true, 0, base, {"1013.3", "210", "6", "8/6//", "90"}, f.info).ok() &&
+           SaveTu(base + ".tu", true, base, {}, f.info, f.tu).ok() &&
+           SaveCrd(base + ".crd", true, base, {}, f.info, f.crd).ok();
+  }
+  static bool Save(const std::string& base) {
+    Open f = Load(base);
+    return Save(base, f);
+  }
+};
+
+// What a save may leave at any instant: each own name holds the delivered or the
+// saved bytes, each original is absent or exactly the delivered bytes and read-only.
+std::string Violation(const std::string& base, const std::map<std::string, std::string>& delivered,
+                      const std::map<std::string, std::string>& saved) {
+  for (const char* ext : kExts) {
+    const std::string own = base + ext;
+    if (!fs::exists(own)) return std::string(ext) + " is missing";
+    const std::string now = dvtest::ReadAll(own);
+    if (now != delivered.at(ext) && now != saved.at(ext)) return std::string(ext) + " holds other bytes";
+    const std::string org = base + ".org" + ext;
+    if (fs::exists(fs::symlink_status(org))) {
+      if (dvtest::ReadAll(org) != delivered.at(ext)) return std::string(".org") + ext + " is not the delivered file";
+      if (!dvtest::IsReadOnly(org)) return std::string(".org") + ext + " is writable";
+    }
+  }
+  // Nothing else may look like a file of the flight: the processing program takes NAME.*.
+  const std::string name = fs::path(base).filename().string() + ".";
+  for (const auto& e : fs::directory_iterator(fs::path(base).parent_path())) {
+    const std::string n = e.path().filename().string();
+    if (n.rfind(name, 0) != 0) continue;
+    const std::string ext = n.substr(name.size() - 1);
+    if (ext != ".info" && ext != ".tu" && ext != ".crd" && ext != ".org.info" && ext != ".org.tu" &&
+        ext != ".org.crd")
+      return "a stray " + n;
+  }
+  return {};
 }
 
 }  // namespace
 
-// A save killed at any moment leaves the old file or the new one, never a mix
-// or a stump: the new bytes reach the target's name only by the final rename.
-TEST(CrashSafety, KilledSavesLeaveTheOldOrTheNewFile) {
+// A first save killed at any instant, through the real writers, leaves every own
+// file whole (old or new) and every original absent or whole and read-only; the
+// next save then completes as if nothing had happened.
+TEST(CrashSafety, KilledFirstSavesLoseNothing) {
+  const BigFlight flight;
   dvtest::TempDir dir;
-  const std::string target = dir.file("big.tu");
-  const TuArray a = Flight(100000, 10);
-  const TuArray b = Flight(100000, -10);
-  const std::string bytesA = FormatTuLines(a);
-  const std::string bytesB = FormatTuLines(b);
-  // One save's duration sets the kill times, so they fall all through the
-  // saving cycle on a fast build and a slow (sanitized) one alike.
-  const auto started = std::chrono::steady_clock::now();
-  ASSERT_TRUE(WriteTuFile(target, a).ok);
-  const auto oneSave = std::chrono::duration_cast<std::chrono::microseconds>(
-                           std::chrono::steady_clock::now() - started).count();
 
-  std::mt19937 rng(42);
-  for (int round = 0; round < 30; ++round) {
+  // The bytes a complete save writes, and how long it takes.
+  const std::string reference = dir.file("reference/20251014-1130");
+  fs::create_directories(fs::path(reference).parent_path());
+  flight.Deliver(reference);
+  BigFlight::Open open = BigFlight::Load(reference);
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(BigFlight::Save(reference, open));
+  const double oneSave = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - started).count();
+  std::map<std::string, std::string> saved;
+  for (const char* ext : kExts) saved[ext] = dvtest::ReadAll(reference + ext);
+  ASSERT_NE(saved[".tu"], flight.delivered.at(".tu"));
+
+  constexpr int kRounds = 40;
+  int violations = 0, untouched = 0, partway = 0, complete = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string base = dir.file("round" + std::to_string(round) + "/20251014-1130");
+    fs::create_directories(fs::path(base).parent_path());
+    flight.Deliver(base);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (int i = 0;; ++i) WriteTuFile(target, (i % 2) ? a : b);
+      close(ready[0]);
+      BigFlight::Open f = BigFlight::Load(base);
+      const char go = 'g';
+      if (write(ready[1], &go, 1) != 1) _exit(3);
+      _exit(BigFlight::Save(base, f) ? 0 : 2);
     }
-    usleep(static_cast<useconds_t>(oneSave / 2 + static_cast<long long>(rng() % 4000) * oneSave / 1000));
+    close(ready[1]);
+    char go = 0;
+    ASSERT_EQ(read(ready[0], &go, 1), 1);
+    close(ready[0]);
+    // Kill times run evenly from the start of the save to a little past its end.
+    usleep(static_cast<useconds_t>(oneSave * 1.3 * round / (kRounds - 1)));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
-    const std::string now = dvtest::ReadAll(target);
-    ASSERT_TRUE(now == bytesA || now == bytesB) << "round " << round << ": " << now.size() << " bytes";
+
+    const std::string why = Violation(base, flight.delivered, saved);
+    if (!why.empty()) {
+      ++violations;
+      ADD_FAILURE() << "round " << round << ": " << why;
+    }
+    int originals = 0, rewritten = 0;
+    for (const char* ext : kExts) {
+      originals += fs::exists(base + ".org" + ext);
+      rewritten += dvtest::ReadAll(base + ext) == saved[ext] && saved[ext] != flight.delivered.at(ext);
+    }
+    (rewritten == 3 ? complete : originals + rewritten == 0 ? untouched : partway) += 1;
+
+    // Whatever the kill left, saving again works and ends as a save does.
+    ASSERT_TRUE(BigFlight::Save(base)) << "round " << round;
+    for (const char* ext : kExts) {
+      EXPECT_TRUE(dvtest::ReadAll(base + ".org" + ext) == flight.delivered.at(ext)) << round << ext;
+      EXPECT_TRUE(dvtest::IsReadOnly(base + ".org" + ext)) << round << ext;
+    }
+    EXPECT_TRUE(dvtest::ReadAll(base + ".tu") == saved[".tu"]) << round;
+    EXPECT_TRUE(dvtest::ReadAll(base + ".crd") == saved[".crd"]) << round;
+    // A kill between the original and the new .info leaves the delivered file to be
+    // updated rather than written anew: other line order, the same values.
+    EXPECT_NE(dvtest::ReadAll(base + ".info").find("OnGroundPressure:\t1013.3\r\n"), std::string::npos) << round;
+    fs::remove_all(fs::path(base).parent_path());
   }
-  // Temporary files left by the killed writers show that kills did land in the
-  // middle of saving; the target was whole every time all the same.
-  int stumps = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    stumps += e.path().filename().string().find(".tmp") != std::string::npos;
-  EXPECT_GT(stumps, 0);
+  std::printf("[ kills    ] %d kills over a %.1f ms save: %d before any change, %d part-way, %d after it; "
+              "%d violations\n", kRounds, oneSave / 1000, untouched, partway, complete, violations);
+  EXPECT_EQ(violations, 0);
+  // The kill times reached into the save itself, not only before or after it.
+  EXPECT_GT(partway, 0);
+}
+
+// Temporary files of killed saves never block a later one, and are cleared by it.
+TEST(CrashSafety, StaleTemporariesNeitherBlockNorPileUp) {
+  dvtest::TempDir dir;
+  const std::string target = dir.file("20251014-1130.tu");
+  dvtest::WriteAll(target, "old");
+  // What a hundred killed saves, old-style and new, would have left.
+  for (int i = 0; i < 100; ++i) {
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016x", i);
+    dvtest::WriteAll(dir.file(".~20251014-1130.tu." + std::string(hex) + ".tmp"), "stump");
+  }
+  dvtest::WriteAll(dir.file("unrelated.tmp"), "keep");
+  ASSERT_TRUE(WriteFileAtomic(target, "new"));
+  EXPECT_EQ(dvtest::ReadAll(target), "new");
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(dir.path())) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"20251014-1130.tu", "unrelated.tmp"}));
+
+  EXPECT_TRUE(IsOurTemporaryFor(".~a.tu.0123456789abcdef.tmp", "a.tu"));
+  EXPECT_FALSE(IsOurTemporaryFor(".~a.tu.0123456789abcdeg.tmp", "a.tu"));
+  EXPECT_FALSE(IsOurTemporaryFor(".~a.tu.0123456789abcdef.tmp", "a.t"));
+  EXPECT_FALSE(IsOurTemporaryFor(".~a.tu.0123456789abcde.tmp", "a.tu"));
+  EXPECT_FALSE(IsOurTemporaryFor("a.tu.0123456789abcdef.tmp", "a.tu"));
+}
+
+// A link as the flight's own file: the original holds the delivered bytes as a
+// file of its own, and the file the link points to keeps its bytes and mode.
+TEST(CrashSafety, LinkedOwnFileIsCopiedNotFollowedByTheMode) {
+  dvtest::TempDir dir;
+  const std::string elsewhere = dir.file("archive.tu");
+  dvtest::WriteAll(elsewhere, "0.00\t5.00\t80.00\r\n1.00\t4.90\t79.00\r\n");
+  fs::permissions(elsewhere, fs::perms(0644), fs::perm_options::replace);
+  const std::string base = dir.file("20251014-1130");
+  fs::create_symlink(elsewhere, base + ".tu");
+  InitialData info;
+  TuArray tu;
+  ReadTu(base + ".tu", tu);
+  tu[1].TExcluded = true;
+  ASSERT_TRUE(SaveTu(base + ".tu", true, base, {}, info, tu).ok());
+
+  EXPECT_FALSE(fs::is_symlink(base + ".org.tu"));
+  EXPECT_EQ(dvtest::ReadAll(base + ".org.tu"), "0.00\t5.00\t80.00\r\n1.00\t4.90\t79.00\r\n");
+  EXPECT_TRUE(dvtest::IsReadOnly(base + ".org.tu"));
+  EXPECT_EQ(dvtest::ReadAll(elsewhere), "0.00\t5.00\t80.00\r\n1.00\t4.90\t79.00\r\n");
+  EXPECT_EQ(fs::status(elsewhere).permissions(), fs::perms(0644));
+  EXPECT_EQ(dvtest::ReadAll(base + ".tu"), "0.00\t5.00\t80.00\r\n");
+}
+
+// Permission bits: kept by a successful save, untouched by a failed one.
+TEST(CrashSafety, PermissionBitsSurviveSavesAndFailures) {
+  dvtest::TempDir dir;
+  const std::string base = dir.file("20251014-1130");
+  const std::string delivered = "0.00\t5.00\t80.00\r\n1.00\t4.90\t79.00\r\n";
+  InitialData info;
+  TuArray tu;
+
+  // A read-only delivered file (0440): the save is refused and nothing changes.
+  dvtest::WriteAll(base + ".tu", delivered);
+  fs::permissions(base + ".tu", fs::perms(0440), fs::perm_options::replace);
+  ReadTu(base + ".tu", tu);
+  const SaveOutcome refused = SaveTu(base + ".tu", true, base, {}, info, tu);
+  EXPECT_EQ(refused.status, SaveStatus::Failed);
+  EXPECT_EQ(fs::status(base + ".tu").permissions(), fs::perms(0440));
+  EXPECT_EQ(dvtest::ReadAll(base + ".tu"), delivered);
+  EXPECT_FALSE(fs::exists(base + ".org.tu"));
+
+  // A group-writable one (0664): the new file keeps 0664, the original loses every write bit.
+  fs::permissions(base + ".tu", fs::perms(0664), fs::perm_options::replace);
+  tu[1].TExcluded = true;
+  ASSERT_TRUE(SaveTu(base + ".tu", true, base, {}, info, tu).ok());
+  EXPECT_EQ(fs::status(base + ".tu").permissions(), fs::perms(0664));
+  EXPECT_EQ(fs::status(base + ".org.tu").permissions(), fs::perms(0444));
+}
+
+// The export keeps its end state: the flight's own file lives on as its original only.
+TEST(CrashSafety, ExportRetiresTheOwnFileOnlyAfterTheNewOneIsWritten) {
+  dvtest::TempDir dir;
+  const std::string base = dir.file("20251014-1130");
+  dvtest::WriteAll(base + ".tu", "0.00\t5.00\t80.00\r\n");
+  InitialData info;
+  TuArray tu;
+  ReadTu(base + ".tu", tu);
+  // The export target is a folder: the write fails, the flight stays as it was.
+  fs::create_directory(dir.file("14.10.2025-8.30.tu"));
+  EXPECT_EQ(SaveTu(dir.file("14.10.2025-8.30.tu"), true, base, {}, info, tu).status, SaveStatus::Failed);
+  EXPECT_EQ(dvtest::ReadAll(base + ".tu"), "0.00\t5.00\t80.00\r\n");
+  EXPECT_FALSE(fs::exists(base + ".org.tu"));
+
+  fs::remove(dir.file("14.10.2025-8.30.tu"));
+  ASSERT_TRUE(SaveTu(dir.file("14.10.2025-8.30.tu"), true, base, {}, info, tu).ok());
+  EXPECT_FALSE(fs::exists(base + ".tu"));
+  EXPECT_EQ(dvtest::ReadAll(base + ".org.tu"), "0.00\t5.00\t80.00\r\n");
+  EXPECT_EQ(dvtest::ReadAll(dir.file("14.10.2025-8.30.tu")), "0.00\t5.00\t80.00\r\n");
 }
