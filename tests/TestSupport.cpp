@@ -56,4 +56,30 @@ bool IsReadOnly(const std::string& path) {
   return (fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
+std::string FlightSaveViolation(const std::string& base, const std::map<std::string, std::string>& delivered,
+                                const std::map<std::string, std::string>& saved) {
+  for (const char* ext : {".info", ".tu", ".crd"}) {
+    const std::string own = base + ext;
+    if (!fs::exists(own)) return std::string(ext) + " is missing";
+    const std::string now = ReadAll(own);
+    if (now != delivered.at(ext) && now != saved.at(ext)) return std::string(ext) + " holds other bytes";
+    const std::string org = base + ".org" + ext;
+    if (fs::exists(fs::symlink_status(org))) {
+      if (ReadAll(org) != delivered.at(ext)) return std::string(".org") + ext + " is not the delivered file";
+      if (!IsReadOnly(org)) return std::string(".org") + ext + " is writable";
+    }
+  }
+  // Nothing else may look like a file of the flight: the processing program takes NAME.*.
+  const std::string name = fs::path(base).filename().string() + ".";
+  for (const auto& e : fs::directory_iterator(fs::path(base).parent_path())) {
+    const std::string n = e.path().filename().string();
+    if (n.rfind(name, 0) != 0) continue;
+    const std::string ext = n.substr(name.size() - 1);
+    if (ext != ".info" && ext != ".tu" && ext != ".crd" && ext != ".org.info" && ext != ".org.tu" &&
+        ext != ".org.crd")
+      return "a stray " + n;
+  }
+  return {};
+}
+
 }  // namespace dvtest

@@ -2,6 +2,7 @@
 // Shared test helpers: temporary folders, whole-file bytes, fixture paths.
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace dvtest {
@@ -31,5 +32,12 @@ std::string ExampleFile(const std::string& name);
 // files only through the permission bits our code checks).
 void MakeReadOnly(const std::string& path);
 bool IsReadOnly(const std::string& path);
+
+// What a save may leave at any instant: each own name (".info", ".tu", ".crd") holds
+// the delivered or the saved bytes, each original is absent or exactly the delivered
+// bytes and read-only, and nothing else in the folder is named like a file of the
+// flight. Empty when all holds, else what does not.
+std::string FlightSaveViolation(const std::string& base, const std::map<std::string, std::string>& delivered,
+                                const std::map<std::string, std::string>& saved);
 
 }  // namespace dvtest

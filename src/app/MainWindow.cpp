@@ -135,6 +135,7 @@ bool TfmMainFrm::FinishSave(const dv::SaveOutcome& outcome, void (TfmMainFrm::*c
 }
 
 bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours) {
+  if (ViewOnly) return false;  // a flight for viewing only is never written
   const dv::InfoFieldTexts fields{InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()),
                                   InfoTextFromQt(edtV0->text()), InfoTextFromQt(edtClouds->text()),
                                   InfoTextFromQt(edtRaRa->text())};
@@ -143,6 +144,7 @@ bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zo
 }
 
 bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {
+  if (ViewOnly) return false;
   const dv::TuFieldTexts fields{InfoTextFromQt(edtT0->text()), InfoTextFromQt(edtU0->text()),
                                 edtT0->isModified() || edtU0->isModified()};
   return FinishSave(dv::SaveTu(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
@@ -151,6 +153,7 @@ bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {
 }
 
 bool TfmMainFrm::SaveCrd(const std::string& fileName, bool keepOriginal) {
+  if (ViewOnly) return false;
   const dv::CrdFieldTexts fields{InfoTextFromQt(edtSR0->text()), InfoTextFromQt(edtAz0->text()),
                                  InfoTextFromQt(edtEl0->text()),
                                  edtSR0->isModified() || edtAz0->isModified() || edtEl0->isModified()};
@@ -163,6 +166,8 @@ bool TfmMainFrm::AskToSave() {
   // With no flight open there is no file to save into: typing into a field
   // before the first open leaves nothing to ask about.
   if (flight_->FlightBase.empty()) return true;
+  // Nothing of a flight for viewing only may be written, so there is nothing to ask.
+  if (ViewOnly) return true;
   const std::string& base = flight_->FlightBase;
   auto saveInfo = [this, &base] { return SaveInfo(base + ".info", true, 0); };
   auto saveCrd = [this, &base] { return SaveCrd(base + ".crd", true); };

@@ -222,5 +222,9 @@ inline constexpr unsigned kWindow = 0xFFFFFF;  // typed into
 inline constexpr unsigned kAqua = 0x00FFFF;    // differs from the original
 }  // namespace fieldcolour
 
+// The most characters the user may type into a field (0: no limit).
+inline constexpr const char* kTypingLimit = "typingLimit";
+int TypingLimit(const QLineEdit* field);
+
 void SetFieldColour(QLineEdit* field, unsigned rgb);
 unsigned FieldColour(const QLineEdit* field);

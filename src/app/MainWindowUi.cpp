@@ -29,7 +29,9 @@ QLineEdit* MakeField(QWidget* parent, const char* name, const QString& hint, boo
   e->setObjectName(QLatin1String(name));
   if (!hint.isEmpty()) e->setToolTip(hint);
   e->setReadOnly(readOnly);
-  if (maxLength > 0) e->setMaxLength(maxLength);
+  // A limit on typing only: a longer value from a file is shown whole, so that the
+  // writers' checks refuse it instead of a silently cut text being saved.
+  if (maxLength > 0) e->setProperty(kTypingLimit, maxLength);
   SetFieldColour(e, fieldcolour::kMenu);
   return e;
 }

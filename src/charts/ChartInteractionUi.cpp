@@ -1,6 +1,7 @@
 // The window's side of the charts: the selected range drawn as a band, and the
 // coordinate chart's Z and El scales kept in step with its zoom.
 
+#include <algorithm>
 #include <QPainter>
 
 #include "app/MainWindow.h"
@@ -29,8 +30,13 @@ void TfmMainFrm::ChartsBeforeDrawSeries(TChart* sender, QCPPainter* painter) {
   const dv::TSelectedRange* range = sender == ChrtTLM ? &TLMRange : sender == ChrtCRD ? &CRDRange : nullptr;
   if (!range || range->StartTime <= -1 || range->EndTime <= -1) return;
   const QRect plot = sender->axisRect()->rect();
-  const double x1 = sender->xAxis->coordToPixel(range->StartTime);
-  const double x2 = sender->xAxis->coordToPixel(range->EndTime);
+  // Held just outside the plot: a zoomed or extreme time scale may put the edges
+  // too far away for the painter's integer arithmetic.
+  const auto edge = [&](double t) {
+    return std::clamp(sender->xAxis->coordToPixel(t), plot.left() - 2.0, plot.right() + 2.0);
+  };
+  const double x1 = edge(range->StartTime);
+  const double x2 = edge(range->EndTime);
   painter->save();
   painter->setPen(QPen(QColor::fromRgb(chartcolour::kTeal), 1, Qt::DotLine));
   painter->setBrush(Qt::NoBrush);

@@ -52,7 +52,12 @@ inline int roundPixel(double v) {
   return static_cast<int>(v + 0.5 + kFarPixels) - static_cast<int>(kFarPixels);
 }
 
-inline bool drawable(const dv::ChartPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+// Values beyond this cannot be put on an axis (QCustomPlot refuses ranges past
+// its maxRange) nor turned into pixels: such a point is kept, like a placeholder,
+// but never drawn, ranged or hit.
+const double kDrawableLimit = QCPRange::maxRange / 4;
+inline bool drawable(double v) { return std::fabs(v) < kDrawableLimit; }  // false for NaN and INF
+inline bool drawable(const dv::ChartPoint& p) { return drawable(p.x) && drawable(p.y); }
 
 }  // namespace
 
@@ -219,6 +224,11 @@ void TPointSeries::drawIntoImage(QCPPainter* painter, const QTransform& device) 
   map({bounds_.xMin, bounds_.yMin, 0, 0, false}, x0, y0);
   map({bounds_.xMax, bounds_.yMax, 0, 0, false}, x1, y1);
   const double reach = std::max(halfW_, halfH_) + 2;
+  // Zoomed in, the bounds lie far outside the plot: held near it before rounding.
+  const double margin = reach + 2;
+  const auto nearX = [&](double v) { return std::clamp(v, clip.left() - margin, clip.left() + clip.width() + margin); };
+  const auto nearY = [&](double v) { return std::clamp(v, clip.top() - margin, clip.top() + clip.height() + margin); };
+  x0 = nearX(x0), x1 = nearX(x1), y0 = nearY(y0), y1 = nearY(y1);
   const QRect area =
       toDevice(std::min(x0, x1) - reach, std::min(y0, y1) - reach, std::max(x0, x1) + reach + 1,
                std::max(y0, y1) + reach + 1)

@@ -1,6 +1,7 @@
 // The listings' selections and the initial-data fields' keys.
 
 #include <QAction>
+#include <algorithm>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -90,15 +91,30 @@ const FieldRule* RuleFor(const QLineEdit* field) {
 
 }  // namespace
 
+int TypingLimit(const QLineEdit* field) { return field->property(kTypingLimit).toInt(); }
+
 void TfmMainFrm::InstallFieldHandlers() {
   for (QLineEdit* e : findChildren<QLineEdit*>()) {
-    if (e->objectName().startsWith(QStringLiteral("edt"))) e->installEventFilter(this);
+    if (!e->objectName().startsWith(QStringLiteral("edt"))) continue;
+    e->installEventFilter(this);
+    if (const int limit = TypingLimit(e); limit > 0) {
+      // A paste is not filtered, but it is held to the field's length like typing.
+      connect(e, &QLineEdit::textEdited, this, [e, limit](const QString& text) {
+        if (text.size() <= limit) return;
+        const int caret = std::min(e->cursorPosition(), limit);
+        e->setText(text.left(limit));
+        e->setModified(true);
+        e->setCursorPosition(caret);
+      });
+    }
   }
 }
 
 bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
   const FieldRule* rule = RuleFor(field);
   if (!rule) return false;
+  // Focus keys move between the fields; they are not typed characters.
+  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return false;
 
   // Keys that produce no character (arrows, Home, Delete, Shift) move the caret
   // or edit as usual and are not typed characters.
@@ -118,12 +134,18 @@ bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
 
   const int caret = field->hasSelectedText() ? field->selectionStart() : field->cursorPosition();
   const char accepted = dv::TKeyValidator::Apply(rule->filter, key, field->text().toStdString(), caret);
-  if (accepted == 0) {
+  // A flight for viewing only takes no edit at all, not even the mark of one.
+  if (accepted == 0 || ViewOnly) {
     dialogs_->beep();
     return true;  // dropped
   }
   SetFieldColour(field, fieldcolour::kWindow);
   (this->*rule->mark)(true);
+  if (field->isReadOnly()) return true;  // marked, but the text stays as it is
+  const bool typed = accepted != dv::kBackspace;
+  const int limit = TypingLimit(field);
+  if (typed && limit > 0 && field->text().size() - field->selectedText().size() >= limit)
+    return true;  // a full field takes no more characters, silently
   if (accepted != key) {  // a "," typed as "."
     field->insert(QString(QLatin1Char(accepted)));
     return true;
@@ -133,7 +155,7 @@ bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
 
 void TfmMainFrm::FieldExit(QLineEdit* field) {
   // Also catches changes made without typing, such as a paste.
-  if (!field->isModified()) return;
+  if (!field->isModified() || ViewOnly) return;
   if (const FieldRule* rule = RuleFor(field)) (this->*rule->mark)(true);
 }
 
@@ -157,7 +179,8 @@ bool TfmMainFrm::eventFilter(QObject* watched, QEvent* event) {
       auto* key = static_cast<QKeyEvent*>(event);
       // Keys held with Ctrl or Alt are commands, not typing: a refused control character.
       if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
-        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+        // Ctrl+Backspace types a control character too (it would delete a word unfiltered).
+        if ((key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) || key->key() == Qt::Key_Backspace) {
           dialogs_->beep();
           return true;
         }

@@ -1,7 +1,6 @@
 // Excluding and restoring points, and the time corrections, from the menu.
 
 #include <QAction>
-#include <cstdlib>
 #include <QLabel>
 #include <QTabWidget>
 
@@ -63,6 +62,7 @@ bool TfmMainFrm::CorrectTimeFailure(TListingView* listing, const dv::TSelectedRa
     shift = *entered - failure->current;
     if (shift < 0) return false;  // the row may not move earlier than it is
   }
+  if (!dv::ShiftFits(points, failure->row, shift)) return false;
   dv::ShiftTimesFrom(points, failure->row, shift);
   RefillCharts();
   return true;
@@ -94,7 +94,9 @@ void TfmMainFrm::idTimeShiftClick() {
                                           QStringLiteral("0"));
   if (!answer) return;
   const auto seconds = dv::TextToInt16(answer->toStdString());
-  if (!seconds || std::abs(*seconds) > dv::kMaxTimeShift) return;
+  if (!seconds || *seconds < -dv::kMaxTimeShift || *seconds > dv::kMaxTimeShift) return;
+  if (!dv::ShiftFits(flight_->Points.CrdPoints, 1, *seconds) || !dv::ShiftFits(flight_->Points.TuPoints, 1, *seconds))
+    return;
   // Point 0, the surface observation and the launch point, keeps its time.
   dv::ShiftTimesFrom(flight_->Points.CrdPoints, 1, *seconds);
   dv::ShiftTimesFrom(flight_->Points.TuPoints, 1, *seconds);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dv {
 
@@ -36,6 +37,18 @@ std::optional<TimeFailure> FindFailure(const Array& points, int i) {
 }
 
 template <typename Array>
+bool Fits(const Array& points, int row, double shift) {
+  using TimeType = decltype(points[0].Time);
+  constexpr double kMax = static_cast<double>(std::numeric_limits<TimeType>::max());
+  if (!std::isfinite(shift)) return false;
+  for (int k = std::max(row, 0); k < points.Count(); ++k) {
+    const double t = static_cast<double>(points[k].Time) + shift;
+    if (!(std::fabs(t) <= kMax)) return false;  // also false for NaN
+  }
+  return true;
+}
+
+template <typename Array>
 void ShiftFrom(Array& points, int row, double shift) {
   using TimeType = decltype(points[0].Time);
   for (int k = std::max(row, 0); k < points.Count(); ++k) {
@@ -49,6 +62,8 @@ void ShiftFrom(Array& points, int row, double shift) {
 
 std::optional<TimeFailure> FindTimeFailure(const TuArray& points, int row) { return FindFailure(points, row); }
 std::optional<TimeFailure> FindTimeFailure(const CrdArray& points, int row) { return FindFailure(points, row); }
+bool ShiftFits(const TuArray& points, int row, double shift) { return Fits(points, row, shift); }
+bool ShiftFits(const CrdArray& points, int row, double shift) { return Fits(points, row, shift); }
 void ShiftTimesFrom(TuArray& points, int row, double shift) { ShiftFrom(points, row, shift); }
 void ShiftTimesFrom(CrdArray& points, int row, double shift) { ShiftFrom(points, row, shift); }
 

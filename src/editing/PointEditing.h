@@ -26,6 +26,12 @@ struct TimeFailure {
 std::optional<TimeFailure> FindTimeFailure(const TuArray& points, int row);
 std::optional<TimeFailure> FindTimeFailure(const CrdArray& points, int row);
 
+// Whether moving every point from `row` on by `shift` seconds keeps each time
+// finite and within what the point can hold (single precision for telemetry).
+// An answer that does not fit is refused like any other unusable answer.
+bool ShiftFits(const TuArray& points, int row, double shift);
+bool ShiftFits(const CrdArray& points, int row, double shift);
+
 // Moves every point from `row` on by `shift` seconds and marks it corrected.
 void ShiftTimesFrom(TuArray& points, int row, double shift);
 void ShiftTimesFrom(CrdArray& points, int row, double shift);

@@ -16,6 +16,10 @@ inline constexpr int kMaxZoneHours = 12;
 // it is not one ("3.5", "three").
 std::optional<int> ParseZoneHours(std::string_view answer);
 
+// Within the ±12 hours an answer may give (compared as it stands: no std::abs,
+// which has no result for the smallest int).
+inline constexpr bool ZoneHoursAllowed(int hours) { return hours >= -kMaxZoneHours && hours <= kMaxZoneHours; }
+
 // StartDir + the UTC launch moment as "d.m.yyyy-h.n"; nothing when the start
 // fields form no date.
 std::optional<std::string> ExportBase(const std::string& startDir, const InitialData& info, int zoneHours);

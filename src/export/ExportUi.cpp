@@ -22,7 +22,7 @@ void TfmMainFrm::mniSaveEOLClick() {
     dialogs_->message(QString::fromUtf8(dv::kNotUnderstood));
     return;
   }
-  if (std::abs(*zone) > dv::kMaxZoneHours) return;
+  if (!dv::ZoneHoursAllowed(*zone)) return;
   dv::InitialData& info = flight_->Info;
   const auto base = dv::ExportBase(flight_->StartDir, info, *zone);
   if (!base) return;

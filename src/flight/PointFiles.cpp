@@ -55,6 +55,7 @@ void ReadBytes(const std::string& fileName, std::string& bytes) {
   const IoResult r = ReadFileBytes(fileName, bytes, kMaxPointFileBytes);
   if (r.error == kFileTooLarge)
     throw FileReadError("Файл слишком велик для выпуска (более 256 МБ): " + fileName);
+  if (r.error == kNotRegularFile) throw FileReadError(kNotAFile + fileName);
   if (!r) throw FileReadError("Cannot open file \"" + fileName + "\". " + r.error);
 }
 

@@ -19,6 +19,8 @@ class FileReadError : public std::runtime_error {
 };
 
 inline constexpr const char* kInvalidNumericInput = "Invalid numeric input";
+// A FIFO, a device or a folder under a flight file's name is refused, never waited on.
+inline constexpr const char* kNotAFile = "Не обычный файл: ";
 // A point file beyond this is not a flight: 100,000 points take about 4 MB.
 inline constexpr std::size_t kMaxPointFileBytes = std::size_t{256} << 20;
 inline constexpr double kRadToDeg = 57.29577951308232;

@@ -144,12 +144,20 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
     for (const std::string& m : messages) dialogs_->message(QString::fromUtf8(m));
   };
 
+  // A FIFO or a device under the name would hang or mislead the reader: refused by name.
+  const auto notAFile = [this](const std::string& file) {
+    if (!dv::FileExists(file) || dv::IsRegularFile(file)) return false;
+    dialogs_->error(QString::fromUtf8(dv::kNotAFile) + PathToQt(file));
+    return true;
+  };
+  if (notAFile(name)) return false;
   const dv::InfoReadResult info = dv::ReadInfo(name, true, f.Info);
   FillInfoFields(info.fieldTexts);
   show(info.messages);
   if (!info.ok) return false;
 
   const std::string orgInfo = f.FlightBase + ".org.info";
+  if (notAFile(orgInfo)) return false;
   if (dv::FileExists(orgInfo)) {
     // Fields the original lacks keep their values, but its unknown lines are its
     // own: without this they would pile up, one set per open.

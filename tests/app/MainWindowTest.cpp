@@ -69,10 +69,11 @@ TEST_F(MainWindowTest, StartsWithTheCommandsAndPagesOfNoFlight) {
     EXPECT_FALSE(e->isReadOnly()) << e->objectName().toStdString();
     EXPECT_EQ(FieldColour(e), fieldcolour::kMenu);
   }
-  EXPECT_EQ(w.edtStation->maxLength(), 5);
-  EXPECT_EQ(w.edtClouds->maxLength(), 5);
-  EXPECT_EQ(w.edtRaRa->maxLength(), 2);
-  EXPECT_EQ(w.edtMin->maxLength(), 2);
+  EXPECT_EQ(TypingLimit(w.edtStation), 5);
+  EXPECT_EQ(TypingLimit(w.edtClouds), 5);
+  EXPECT_EQ(TypingLimit(w.edtRaRa), 2);
+  EXPECT_EQ(TypingLimit(w.edtMin), 2);
+  EXPECT_EQ(TypingLimit(w.edtP0), 0);
   EXPECT_FALSE(w.cbxInfoMod->isEnabled());
   EXPECT_FALSE(w.InfoModified || w.TLMModified || w.CRDModified);
   EXPECT_FALSE(w.TLMRange.IsSet());

@@ -85,34 +85,6 @@ struct BigFlight {
   }
 };
 
-// What a save may leave at any instant: each own name holds the delivered or the
-// saved bytes, each original is absent or exactly the delivered bytes and read-only.
-std::string Violation(const std::string& base, const std::map<std::string, std::string>& delivered,
-                      const std::map<std::string, std::string>& saved) {
-  for (const char* ext : kExts) {
-    const std::string own = base + ext;
-    if (!fs::exists(own)) return std::string(ext) + " is missing";
-    const std::string now = dvtest::ReadAll(own);
-    if (now != delivered.at(ext) && now != saved.at(ext)) return std::string(ext) + " holds other bytes";
-    const std::string org = base + ".org" + ext;
-    if (fs::exists(fs::symlink_status(org))) {
-      if (dvtest::ReadAll(org) != delivered.at(ext)) return std::string(".org") + ext + " is not the delivered file";
-      if (!dvtest::IsReadOnly(org)) return std::string(".org") + ext + " is writable";
-    }
-  }
-  // Nothing else may look like a file of the flight: the processing program takes NAME.*.
-  const std::string name = fs::path(base).filename().string() + ".";
-  for (const auto& e : fs::directory_iterator(fs::path(base).parent_path())) {
-    const std::string n = e.path().filename().string();
-    if (n.rfind(name, 0) != 0) continue;
-    const std::string ext = n.substr(name.size() - 1);
-    if (ext != ".info" && ext != ".tu" && ext != ".crd" && ext != ".org.info" && ext != ".org.tu" &&
-        ext != ".org.crd")
-      return "a stray " + n;
-  }
-  return {};
-}
-
 }  // namespace
 
 // A first save killed at any instant, through the real writers, leaves every own
@@ -161,7 +133,7 @@ TEST(CrashSafety, KilledFirstSavesLoseNothing) {
     int status = 0;
     waitpid(child, &status, 0);
 
-    const std::string why = Violation(base, flight.delivered, saved);
+    const std::string why = dvtest::FlightSaveViolation(base, flight.delivered, saved);
     if (!why.empty()) {
       ++violations;
       ADD_FAILURE() << "round " << round << ": " << why;
