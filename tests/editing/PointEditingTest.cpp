@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "editing/PointEditing.h"
 
 using namespace dv;
@@ -74,4 +76,20 @@ TEST(TimeFailure, TheWorkedExample) {
   EXPECT_TRUE(FindTimeFailure(equal, 3));  // a time that stands still is a failure too
   TuArray back = Telemetry({0, 100, 99, 98});
   EXPECT_FALSE(FindTimeFailure(back, 3));  // the previous interval runs backwards
+}
+
+TEST(TimeFailure, ShiftsThatDoNotFitThePointAreTold) {
+  TuArray tu = Telemetry({0, 100, 101, 3e38f});
+  EXPECT_TRUE(ShiftFits(tu, 1, 300));
+  EXPECT_FALSE(ShiftFits(tu, 1, 1e38));          // 4e38 is beyond a float
+  EXPECT_TRUE(ShiftFits(tu, 1, -1e38));
+  EXPECT_TRUE(ShiftFits(tu, 4, 1e300));          // nothing from row 4 on
+  EXPECT_FALSE(ShiftFits(tu, 0, std::numeric_limits<double>::infinity()));
+  EXPECT_FALSE(ShiftFits(tu, 0, std::numeric_limits<double>::quiet_NaN()));
+  CrdArray crd;
+  crd.Add(CrdPoint{0, 150, 0, 0, false, false});
+  crd.Add(CrdPoint{1e308, 150, 0, 0, false, false});
+  EXPECT_TRUE(ShiftFits(crd, 0, 1e307));
+  EXPECT_FALSE(ShiftFits(crd, 0, 1e308));         // infinite
+  EXPECT_TRUE(ShiftFits(crd, 0, 1e38));           // a double holds what a float does not
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "export/Export.h"
 
 using namespace dv;
@@ -40,4 +42,16 @@ TEST(Export, UtcNameAcrossMidnightAndYearEnd) {
 TEST(Export, WorkBaseTakesTheFlightsFileName) {
   EXPECT_EQ(WorkBase("/work/TEMP/", "/arc/12345"), "/work/TEMP/12345");
   EXPECT_EQ(WorkBase("TEMP/", "/arc/5.3.2010-6.7"), "TEMP/5.3.2010-6.7");
+}
+
+TEST(Export, ZoneLimitAtTheExtremesOfInt) {
+  EXPECT_TRUE(ZoneHoursAllowed(12));
+  EXPECT_TRUE(ZoneHoursAllowed(-12));
+  EXPECT_FALSE(ZoneHoursAllowed(13));
+  EXPECT_FALSE(ZoneHoursAllowed(-13));
+  // std::abs of the smallest int is undefined, and in practice stays negative.
+  EXPECT_FALSE(ZoneHoursAllowed(std::numeric_limits<int>::min()));
+  EXPECT_FALSE(ZoneHoursAllowed(std::numeric_limits<int>::max()));
+  ASSERT_TRUE(ParseZoneHours("-2147483648"));
+  EXPECT_FALSE(ParseZoneHours("-2147483649"));
 }

@@ -2,6 +2,12 @@
 
 #include <random>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TestSupport.h"
+#include "common/FileIO.h"
+
 #include "app/ProfileFile.h"
 #include "flight/FlightName.h"
 #include "flight/InfoFile.h"
@@ -80,4 +86,32 @@ TEST(HostileInput, HugeLinesAndOddNumbers) {
   ASSERT_EQ(crd.Count(), 1);
   EXPECT_TRUE(crd[0].Excluded);
   EXPECT_EQ(FormatCrdLines(crd), "");
+}
+
+// A FIFO or a folder under a flight file's name is refused at once, never waited on.
+TEST(HostileInput, NonRegularFilesAreRefusedWithoutBlocking) {
+  alarm(30);  // a blocked open would hang the run: end it instead
+  dvtest::TempDir dir;
+  const std::string fifo = dir.file("a.tu");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  std::string bytes;
+  EXPECT_EQ(ReadFileBytes(fifo, bytes).error, kNotRegularFile);
+  TuArray tu;
+  try {
+    ReadTu(fifo, tu);
+    ADD_FAILURE() << "a FIFO was read";
+  } catch (const FileReadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Не обычный файл: " + fifo);
+  }
+  InitialData info;
+  EXPECT_FALSE(ReadInfo(fifo, true, info).ok);
+  std::filesystem::create_directory(dir.file("b.crd"));
+  EXPECT_EQ(ReadFileBytes(dir.file("b.crd"), bytes).error, kNotRegularFile);
+  // A link to a regular file is followed.
+  dvtest::WriteAll(dir.file("c.tu"), "0.00\t1.00\t2.00\r\n");
+  std::filesystem::create_symlink(dir.file("c.tu"), dir.file("d.tu"));
+  ASSERT_TRUE(ReadFileBytes(dir.file("d.tu"), bytes));
+  EXPECT_EQ(bytes, "0.00\t1.00\t2.00\r\n");
+  EXPECT_FALSE(ReadFileBytes(dir.file("none.tu"), bytes));
+  alarm(0);
 }
