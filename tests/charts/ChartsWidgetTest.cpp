@@ -330,3 +330,26 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
+
+// A value no axis can hold is kept with its index but neither ranged nor drawn,
+// so the scales stay usable and the rest of the flight is drawn as usual.
+TEST_F(ChartsTest, UndrawableValuesLeaveTheScalesAlone) {
+  for (int i = 0; i < 5; ++i) points.CrdPoints.Add(dv::CrdPoint{double(i), 150.0 + i, 20, 90, false, false});
+  points.CrdPoints[2].Time = 1e300;  // far beyond QCustomPlot's largest range
+  points.CrdPoints[3].SR = 1e300;
+  charts.FillCharts(points);
+  ReplotAll();
+  TPointSeries* sr = charts.serSR();
+  ASSERT_EQ(sr->count(), 5);
+  bool found = false;
+  const QCPRange keys = sr->getKeyRange(found);
+  EXPECT_TRUE(found);
+  EXPECT_DOUBLE_EQ(keys.upper, 4.0);
+  const QCPRange values = sr->getValueRange(found);
+  EXPECT_DOUBLE_EQ(values.upper, 0.154);  // km
+  EXPECT_LE(crd.xAxis->range().upper, 10.0);
+  EXPECT_EQ(sr->pointAt(PixelOf(sr, 2), 2), -1);  // not on the chart, so not hit
+  // Zoomed far in, the points away from it are still skipped, not overflowed.
+  crd.xAxis->setRange(0, 1e-9);
+  EXPECT_FALSE(crd.grab().isNull());
+}
