@@ -4,7 +4,7 @@
 #
 #   bash scripts/fuzz.sh [seconds-per-target] [target...]
 #
-# Seconds default to 600; the targets to all six. Each target starts from a copy
+# Seconds default to 600; the targets to all of them. Each target starts from a copy
 # of fuzz/corpus/<target>, so new inputs stay in build-fuzz/fuzz-work/, never in
 # the repository. Crashes, timeouts and leaks go to build-fuzz/fuzz-findings/<target>/.
 # Extra libFuzzer flags can be passed in FUZZ_FLAGS, e.g. FUZZ_FLAGS=-max_len=1048576.
@@ -14,7 +14,8 @@ root=$(pwd)
 
 seconds=${1:-600}
 shift || true
-all_targets=(fuzz_read_tu fuzz_read_crd fuzz_read_info fuzz_flight_name fuzz_profile fuzz_row_time)
+all_targets=(fuzz_read_tu fuzz_read_crd fuzz_read_info fuzz_flight_name fuzz_profile fuzz_row_time
+  fuzz_save fuzz_checks fuzz_point_editing fuzz_export_name fuzz_key_filter)
 if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all_targets[@]}"); fi
 
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
