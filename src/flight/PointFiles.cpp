@@ -97,14 +97,15 @@ void ParseCrd(std::string_view bytes, CrdArray& points) {
     // A missing-value mark stays as read; a real angle becomes degrees. An angle
     // too large for degrees (above about 3e306 rad) is kept as read and excluded
     // as well: in degrees it would be infinite and be written back as "INF".
-    const auto degrees = [&p](double rad) {
+    const auto degrees = [&p](double rad, bool& asRead) {
       const double deg = rad * kRadToDeg;
       if (rad >= -99.0 && std::isfinite(deg)) return deg;
       p.Excluded = true;
+      asRead = true;
       return rad;
     };
-    p.Az = degrees(az);
-    p.El = degrees(el);
+    p.Az = degrees(az, p.AzAsRead);
+    p.El = degrees(el, p.ElAsRead);
     points.Add(p);
   }
 }
@@ -159,9 +160,11 @@ std::string FormatCrdLines(const CrdArray& points) {
     out += '\t';
     AppendFixed(out, p.SR, 2);
     out += '\t';
-    AppendFixed(out, p.Az * kDegToRad, 6);
+    // A mark goes back as it came: converted, a mark on the always-written launch
+    // point (or on a point the observer restored) would come back as an angle.
+    AppendFixed(out, p.AzAsRead ? p.Az : p.Az * kDegToRad, 6);
     out += '\t';
-    AppendFixed(out, p.El * kDegToRad, 6);
+    AppendFixed(out, p.ElAsRead ? p.El : p.El * kDegToRad, 6);
     out += "\r\n";
   }
   return out;

@@ -26,6 +26,8 @@ struct CrdPoint {
   double Az = 0;               // azimuth, degrees
   bool TimeCorrected = false;  // time changed by a time correction; never written
   bool Excluded = false;       // excluded; not written
+  bool AzAsRead = false;       // the azimuth is a mark (or a value too large for degrees)
+  bool ElAsRead = false;       //   kept as read, and written back as it stands
 };
 
 using TuArray = PointArray<TuPoint>;

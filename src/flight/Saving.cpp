@@ -114,6 +114,7 @@ SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::s
           p0.SR = info.SR0;
           p0.Az = info.Az0;
           p0.El = info.El0;
+          p0.AzAsRead = p0.ElAsRead = false;  // typed degrees, not marks
         }
         // The launch point is always written, whatever the user marked.
         p0.Excluded = false;

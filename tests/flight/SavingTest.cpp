@@ -204,3 +204,26 @@ TEST(SaveInfo, FirstSaveWritesANewFileLaterSavesUpdateIt) {
   EXPECT_EQ(r.field, "edtP0");
   EXPECT_EQ(ReadAll(f.base + ".info"), expected);
 }
+
+// A missing-value mark on the launch point (always written) or on a point the
+// observer restored goes back as the mark it was, not as an angle in radians.
+TEST(SaveCrd, MarksGoBackAsMarks) {
+  dvtest::TempDir dir;
+  const std::string base = dir.file("20251014-1130");
+  WriteAll(base + ".crd", "0.00\t1.00\t-999.000000\t-25685.000000\r\n1.00\t160.00\t-999.000000\t0.100000\r\n"
+                          "2.00\t170.00\t1.000000\t-99.000000\r\n");
+  CrdArray crd;
+  ReadCrd(base + ".crd", crd);
+  ASSERT_TRUE(crd[0].Excluded && crd[0].AzAsRead && crd[0].ElAsRead);
+  EXPECT_TRUE(crd[1].AzAsRead && !crd[1].ElAsRead);
+  EXPECT_FALSE(crd[2].Excluded || crd[2].ElAsRead);  // -99 rad is an angle, however odd
+  crd[1].Excluded = false;                            // restored by the observer
+  InitialData info;
+  ASSERT_TRUE(SaveCrd(base + ".crd", false, base, {}, info, crd).ok());
+  EXPECT_EQ(ReadAll(base + ".crd"), "0.00\t1.00\t-999.000000\t-25685.000000\r\n1.00\t160.00\t-999.000000\t0.100000\r\n"
+                                    "2.00\t170.00\t1.000000\t-99.000000\r\n");
+  // Typed launch-point values replace the marks and are degrees.
+  ReadCrd(base + ".crd", crd);
+  ASSERT_TRUE(SaveCrd(base + ".crd", false, base, {"150", "90", "0.5", true}, info, crd).ok());
+  EXPECT_EQ(ReadAll(base + ".crd").substr(0, 33), "0.00\t150.00\t1.570796\t0.008727\r\n2.");  // the marked point 1 is excluded again
+}
