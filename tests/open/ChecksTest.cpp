@@ -49,3 +49,32 @@ TEST(HighlightChangedFields, NamesTheFieldsThatDiffer) {
   org.RadarAboveStationExeeding = 5;  // not compared
   EXPECT_EQ(ChangedInfoFields(info, org), (std::vector<std::string>{"edtP0", "edtClouds"}));
 }
+
+// Each compared field on its own names exactly its edit field.
+TEST(HighlightChangedFields, EveryComparedFieldOnItsOwn) {
+  InitialData info;
+  info.StartYear = 2025;
+  const std::pair<void (*)(InitialData&), const char*> cases[] = {
+      {[](InitialData& d) { d.StationSynopticIndex = 1; }, "edtStation"},
+      {[](InitialData& d) { d.StationLongitude = 1; }, "edtLong"},
+      {[](InitialData& d) { d.StationLattitude = 1; }, "edtLat"},
+      {[](InitialData& d) { d.StationHeightAboveSeaLevel = 1; }, "edtH0"},
+      {[](InitialData& d) { d.OnGroundPressure = 1; }, "edtP0"},
+      {[](InitialData& d) { d.OnGroundWindDirection = 1; }, "edtD0"},
+      {[](InitialData& d) { d.OnGroundWindVelocity = 1; }, "edtV0"},
+      {[](InitialData& d) { d.StartYear = 2024; }, "edtYear"},
+      {[](InitialData& d) { d.StartMonth = 1; }, "edtMonth"},
+      {[](InitialData& d) { d.StartDay = 1; }, "edtDay"},
+      {[](InitialData& d) { d.StartHour = 1; }, "edtHour"},
+      {[](InitialData& d) { d.StartMinute = 1; }, "edtMin"},
+      {[](InitialData& d) { d.NebulosityCode = "1////"; }, "edtClouds"},
+      {[](InitialData& d) { d.RadioZondType = 1; }, "edtRaRa"},
+      {[](InitialData& d) { d.OnGroundTemperatureError = 1; }, "edtDt0"},
+      {[](InitialData& d) { d.OnGroundHumidityError = 1; }, "edtDu0"},
+  };
+  for (const auto& [change, field] : cases) {
+    InitialData org = info;
+    change(org);
+    EXPECT_EQ(ChangedInfoFields(info, org), std::vector<std::string>{field}) << field;
+  }
+}

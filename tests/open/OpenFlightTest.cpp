@@ -10,6 +10,8 @@
 
 #include "WindowFixture.h"
 #include "charts/ArcCharts.h"
+#include "charts/PointSeries.h"
+#include "common/Helpers.h"
 #include "editing/ListingView.h"
 #include "flight/PointFiles.h"
 
@@ -239,4 +241,27 @@ TEST_F(OpenFlightTest, ASaveIntoAReadOnlyFolderLosesNothing) {
   EXPECT_EQ(ReadAll(base + ".tu"), before);
   EXPECT_FALSE(std::filesystem::exists(base + ".org.tu"));
   EXPECT_TRUE(w.TLMModified);
+}
+
+// Originals as long as the working files: shown, compared, and the flight editable.
+TEST_F(OpenFlightTest, WholeOriginalsAreShownAndLeaveTheFlightEditable) {
+  const std::string base = CopyExample("20251017-2330");
+  for (const char* ext : {".org.info", ".org.tu", ".org.crd"})
+    std::filesystem::copy_file(dvtest::ExampleFile(std::string("20251017-2330") + ext), base + ext);
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  EXPECT_FALSE(w.ViewOnly);
+  for (QAction* a : {w.idSaveAll, w.idMarkTLM, w.idMarkCRD, w.mniSaveEOL})
+    EXPECT_TRUE(TfmMainFrm::IsReachable(a)) << a->objectName().toStdString();
+  EXPECT_TRUE(w.charts().serXYOrg()->visible());
+  EXPECT_TRUE(w.charts().serTOrg()->visible());
+  // The launch point's fields hold point 0 of the working .crd.
+  const dv::CrdPoint& p0 = flight.Points.CrdPoints[0];
+  EXPECT_EQ(w.edtSR0->text(), QString::fromStdString(dv::FormatFixed(p0.SR, 0, 2)));
+  EXPECT_EQ(w.edtAz0->text(), QString::fromStdString(dv::FormatFixed(p0.Az, 0, 6)));
+  EXPECT_EQ(w.edtEl0->text(), QString::fromStdString(dv::FormatFixed(p0.El, 0, 6)));
+  EXPECT_FALSE(w.edtSR0->text().isEmpty());
+  // Without originals the original trajectory has nothing of its own to show.
+  ASSERT_TRUE(Open(CopyExample("20251016-1130")));
+  EXPECT_FALSE(w.charts().serXYOrg()->visible());
 }
