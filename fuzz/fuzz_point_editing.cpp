@@ -86,18 +86,10 @@ bool Toggled(const dv::CrdPoint& before, const dv::CrdPoint& after) {
 bool Toggle(dv::TuArray& a, const dv::TSelectedRange& r) { return dv::ToggleTelemetry(a, r); }
 bool Toggle(dv::CrdArray& a, const dv::TSelectedRange& r) { return dv::ToggleCoordinates(a, r); }
 
-// Findings reported but not fixed yet can be let through, so that a run goes on
-// to look for others: FUZZ_SKIP_OPEN_FINDINGS=1 (see fuzz/README.md).
-bool SkipOpenFindings() {
-  static const bool skip = std::getenv("FUZZ_SKIP_OPEN_FINDINGS") != nullptr;
-  return skip;
-}
-
-// `fromSelection`: the range a listing selection makes, whose boundary rows come
-// in time order, so that its end row is the smaller one when the times of the
-// run fall.
+// The range comes from a listing selection (boundary rows in time order, so the
+// end row is the smaller one when the times of the run fall) or from two rows.
 template <typename Array>
-void CheckToggle(Array& points, const dv::TSelectedRange& range, bool fromSelection) {
+void CheckToggle(Array& points, const dv::TSelectedRange& range) {
   const Array before = Copy(points);
   const bool usable = range.StartRow >= 1 && range.EndRow >= 0;
   if (Toggle(points, range) != usable)
@@ -108,9 +100,9 @@ void CheckToggle(Array& points, const dv::TSelectedRange& range, bool fromSelect
   }
   const int low = std::min(range.StartRow, range.EndRow);
   const int high = std::max(range.StartRow, range.EndRow);
-  // Open finding: a run whose times fall gives a range with its rows swapped,
-  // and the toggle flips nothing.
-  const bool flips = range.StartRow <= range.EndRow || (fromSelection && !SkipOpenFindings());
+  // A run whose times fall gives a range with its rows swapped: such a range
+  // changes no flag (the charts are refilled and the file marked all the same).
+  const bool flips = range.StartRow <= range.EndRow;
   for (int i = 0; i < points.Count(); ++i) {
     const bool inside = i >= low && i <= high;
     if (!inside && !SamePoint(before[i], points[i]))
@@ -248,9 +240,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         range.StartTime = range.EndTime = 0;
       }
       if (onTu)
-        CheckToggle(tu, range, op == 0);
+        CheckToggle(tu, range);
       else
-        CheckToggle(crd, range, op == 0);
+        CheckToggle(crd, range);
     } else if (op <= 3) {
       const int row = in.ConsumeIntegralInRange<int>(0, count);
       const int answer = in.ConsumeIntegralInRange<int>(0, 2);

@@ -12,8 +12,7 @@
 # src/, then the line coverage alone. Every core file is linked into every target,
 # so a file no target reaches shows as 0 % rather than missing.
 # An input that stops a target's checks is counted, its message shown, and the
-# replay goes on after it (FUZZ_SKIP_OPEN_FINDINGS=1 lets the open findings of
-# fuzz/README.md through, as in a fuzz run).
+# replay goes on after it.
 # The targets default to every fuzz/fuzz_*.cpp; the build goes to build-cov/
 # (COV_BUILD_DIR). Needs clang, llvm-profdata and llvm-cov (llvm 14 or later).
 set -euo pipefail
