@@ -56,6 +56,7 @@ TEST_F(NothingLostTest, ViewOnlyFlightIsSealedOnEveryPath) {
   auto& w = Create();
   ASSERT_TRUE(Open(base));
   ASSERT_TRUE(w.ViewOnly);
+  EXPECT_TRUE(w.edtRaRa->isReadOnly());
   const auto before = Snapshot(dir.path());
   dialogs.calls.clear();
 

@@ -227,3 +227,21 @@ TEST(SaveCrd, MarksGoBackAsMarks) {
   ASSERT_TRUE(SaveCrd(base + ".crd", false, base, {"150", "90", "0.5", true}, info, crd).ok());
   EXPECT_EQ(ReadAll(base + ".crd").substr(0, 33), "0.00\t150.00\t1.570796\t0.008727\r\n2.");  // the marked point 1 is excluded again
 }
+
+// Without the original copy (save and process) the flight's own files are never
+// touched: not retired after the write elsewhere, nor an original removed on failure.
+TEST(Saving, WritingElsewhereWithoutOriginalsLeavesTheFlightAlone) {
+  FlightFixture f;
+  dvtest::TempDir work;
+  ASSERT_TRUE(SaveTu(work.file("20251014-1130.tu"), false, f.base, {}, f.info, f.tu).ok());
+  EXPECT_EQ(ReadAll(f.base + ".tu"), kTu);
+  EXPECT_EQ(ReadAll(work.file("20251014-1130.tu")), kTu);
+  EXPECT_FALSE(std::filesystem::exists(f.base + ".org.tu"));
+  // An original from an earlier save stays when a write without originals fails.
+  WriteAll(f.base + ".org.crd", kCrd);
+  dvtest::MakeReadOnly(f.base + ".org.crd");
+  std::filesystem::create_directory(work.file("20251014-1130.crd"));
+  EXPECT_EQ(SaveCrd(work.file("20251014-1130.crd"), false, f.base, {}, f.info, f.crd).status, SaveStatus::Failed);
+  EXPECT_EQ(ReadAll(f.base + ".org.crd"), kCrd);
+  EXPECT_EQ(ReadAll(f.base + ".crd"), kCrd);
+}

@@ -265,3 +265,17 @@ TEST_F(OpenFlightTest, WholeOriginalsAreShownAndLeaveTheFlightEditable) {
   ASSERT_TRUE(Open(CopyExample("20251016-1130")));
   EXPECT_FALSE(w.charts().serXYOrg()->visible());
 }
+
+// A shorter coordinate original says so as the telemetry one does.
+TEST_F(OpenFlightTest, ShorterCoordinateOriginalGivesAViewOnlyFlight) {
+  const std::string base = CopyExample("20251017-2330");
+  for (const char* ext : {".org.info", ".org.tu", ".org.crd"})
+    std::filesystem::copy_file(dvtest::ExampleFile(std::string("20251017-2330") + ext), base + ext);
+  const std::string crd = ReadAll(base + ".org.crd");
+  dvtest::WriteAll(base + ".org.crd", crd.substr(0, crd.find("\r\n", crd.size() / 2) + 2));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  EXPECT_EQ(dialogs.calls.back().text, "Исправленных данных больше!!!\nДоступен только режим просмотра!");
+  EXPECT_TRUE(w.ViewOnly);
+  EXPECT_TRUE(w.charts().serXYOrg()->visible());
+}
