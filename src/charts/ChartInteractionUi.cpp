@@ -42,7 +42,7 @@ void TfmMainFrm::ChartsBeforeDrawSeries(TChart* sender, QCPPainter* painter) {
   painter->setBrush(Qt::NoBrush);
   painter->drawLine(QPointF(x1, plot.bottom()), QPointF(x1, plot.top()));
   painter->drawLine(QPointF(x2, plot.bottom()), QPointF(x2, plot.top()));
-  painter->setBrush(QBrush(QColor::fromRgb(chartcolour::kFuchsia), Qt::BDiagPattern));
+  painter->setBrush(QBrush(QColor::fromRgb(chartcolour::kFuchsia), Qt::FDiagPattern));  // lines running down from left to right
   painter->drawRect(QRectF(QPointF(x1, plot.top()), QPointF(x2, plot.bottom())));
   painter->restore();
 }

@@ -79,6 +79,23 @@ TEST_F(ChartInteractionTest, TheBandIsDrawnUnderThePoints) {
   w.lbxTLM->SelectRows(20, 30);
   w.lbListingClick(w.lbxTLM);
   EXPECT_GT(fuchsiaPixelsBetween(20, 30), 50);  // the hatch
+  {
+    // Its lines run down from left to right: a hatch pixel's neighbour down and to
+    // the right is hatch too, the one up and to the right is not.
+    const QImage image = w.ChrtTLM->toPixmap(w.ChrtTLM->width(), w.ChrtTLM->height()).toImage();
+    const int x1 = static_cast<int>(w.ChrtTLM->xAxis->coordToPixel(20)) + 3;
+    const int x2 = static_cast<int>(w.ChrtTLM->xAxis->coordToPixel(30)) - 3;
+    const QRect plot = w.ChrtTLM->axisRect()->rect();
+    int down = 0, up = 0;
+    for (int x = x1; x < x2; ++x)
+      for (int y = plot.top() + 3; y < plot.bottom() - 3; ++y) {
+        if (image.pixel(x, y) != 0xFFFF00FF) continue;
+        down += image.pixel(x + 1, y + 1) == 0xFFFF00FF;
+        up += image.pixel(x + 1, y - 1) == 0xFFFF00FF;
+      }
+    EXPECT_GT(down, 20);
+    EXPECT_LT(up, down / 4);
+  }
   w.lbxTLM->DeselectAll();
   w.lbxTLM->SelectRows(0, 30);  // from the surface point: no range, no band
   w.lbListingClick(w.lbxTLM);
