@@ -251,9 +251,11 @@ std::string UpdateInfoBytes(std::string_view oldBytes, const InitialData& info, 
   std::string out;
   out.reserve(oldBytes.size() + 64);
   for (std::string_view old : SplitLines(oldBytes)) {
+    // Keys are sought in the line as read, not in what an earlier key made of it,
+    // so the last key of the order whose line is written decides.
     std::string line(old);
     for (const char* key : order) {
-      if (line.find(key) == std::string::npos) continue;
+      if (old.find(key) == std::string_view::npos) continue;
       const std::string_view k(key);
       if (k == "RadioZondType" && !w.HasType()) continue;
       if (k == "RadarAboveStationExeeding" && !w.HasRadarHeight()) continue;

@@ -218,3 +218,27 @@ TEST(InfoWriter, UpdateReplacesKnownLinesAndKeepsTheRest) {
   const std::string text = UpdateInfoBytes("RadioZondType:\t77\r\nRadarAboveStationExeeding:\t5\r\nx\r\n", z, 0);
   EXPECT_EQ(text, "RadioZondType:\t77\r\nRadarAboveStationExeeding:\t5\r\nx\r\n");
 }
+
+TEST(InfoWriter, UpdateTakesTheLaterKeyOfALineHoldingTwo) {
+  InitialData d = ReadOk("20100305-0907.info");
+  // Each key is tested against the line as it stood, so the later key of the
+  // writing order decides, wherever the two stand on the line.
+  EXPECT_EQ(UpdateInfoBytes("StationSynopticIndex StartYear:\t1999\r\n", d, 0), "StartYear:\t2010\r\n");
+  EXPECT_EQ(UpdateInfoBytes("StartYear StationSynopticIndex:\t1\r\n", d, 0), "StartYear:\t2010\r\n");
+  EXPECT_EQ(UpdateInfoBytes("StationLongitude RadioZondType:\t77\r\n", d, 0), "RadioZondType:\t90\r\n");
+
+  // A key whose line is not written does not count: the last key that is written decides.
+  InitialData z = d;
+  z.RadioZondType = 0;
+  z.RadarAboveStationExeeding = -999;
+  EXPECT_EQ(UpdateInfoBytes("StationLongitude RadioZondType:\t77\r\n", z, 0),
+            "StationLongitude:\t37.567\r\n");
+  EXPECT_EQ(UpdateInfoBytes("StationLongitude RadioZondType RadarAboveStationExeeding\r\n", z, 0),
+            "StationLongitude:\t37.567\r\n");
+  z.RadioZondType = 90;
+  EXPECT_EQ(UpdateInfoBytes("RadioZondType RadarAboveStationExeeding:\t5\r\n", z, 0),
+            "RadioZondType:\t90\r\n");
+  z.RadioZondType = 0;
+  EXPECT_EQ(UpdateInfoBytes("RadioZondType RadarAboveStationExeeding:\t5\r\n", z, 0),
+            "RadioZondType RadarAboveStationExeeding:\t5\r\n");
+}
