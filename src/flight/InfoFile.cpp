@@ -217,7 +217,9 @@ std::optional<std::string> TakeInfoFields(const InfoFieldTexts& f, InitialData& 
   info.NebulosityCode = f.Clouds;
   if (!f.RaRa.empty()) {
     if (f.RaRa.size() != 2) return "edtRaRa";
-    const auto type = TextToInt(f.RaRa, 0, 99);
+    // Two characters may carry a sign: a type of -1 read from a file must save again.
+    const auto type = TextToInt(f.RaRa, std::numeric_limits<std::int32_t>::min(),
+                                std::numeric_limits<std::int32_t>::max());
     if (!type) return "edtRaRa";
     info.RadioZondType = static_cast<std::int32_t>(*type);
   }

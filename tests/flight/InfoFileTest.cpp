@@ -242,3 +242,25 @@ TEST(InfoWriter, UpdateTakesTheLaterKeyOfALineHoldingTwo) {
   EXPECT_EQ(UpdateInfoBytes("RadioZondType RadarAboveStationExeeding:\t5\r\n", z, 0),
             "RadioZondType RadarAboveStationExeeding:\t5\r\n");
 }
+
+TEST(TakeInfoFields, AnyTwoCharacterIntegerTypeIsStored) {
+  // A type of -1 as read from a file comes back in its edit field as "-1"; the
+  // flight must still be savable with it.
+  InfoReadResult r;
+  InitialData d = ReadOk("radiosonde_type_minus_one.info", &r);
+  EXPECT_EQ(d.RadioZondType, -1);
+  const std::string typeText = FieldText(r, "RadioZondType");
+  EXPECT_EQ(typeText, "-1");
+  InfoFieldTexts f{"1003.4", "270", "4", "8/6//", typeText};
+  d.RadioZondType = 90;
+  EXPECT_EQ(TakeInfoFields(f, d), std::nullopt);
+  EXPECT_EQ(d.RadioZondType, -1);
+  f.RaRa = "07";
+  EXPECT_EQ(TakeInfoFields(f, d), std::nullopt);
+  EXPECT_EQ(d.RadioZondType, 7);
+  for (const char* bad : {"-", "a1", "1a", "--", "1.", "-1x"}) {
+    f.RaRa = bad;
+    EXPECT_EQ(TakeInfoFields(f, d), "edtRaRa") << bad;
+    EXPECT_EQ(d.RadioZondType, 7) << bad;
+  }
+}
