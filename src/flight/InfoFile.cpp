@@ -175,7 +175,10 @@ InfoReadResult ParseInfo(std::string_view bytes, const std::string& fileName, bo
     const DateTime nameTime = FlightTimeFromName(fileName);
     const auto start = target.StartTime();
     if (!start) throw FlightNameError("start");
-    if (nameTime.seconds - start->seconds > 60) result.messages.emplace_back(kInfoNameMismatch);
+    // Time zero is a name without a date: there is nothing to compare, however
+    // early the start fields are.
+    if (nameTime != DateTime{} && nameTime.seconds - start->seconds > 60)
+      result.messages.emplace_back(kInfoNameMismatch);
   } catch (const FlightNameError&) {
     result.messages.emplace_back(kInfoFileError);
     return result;

@@ -264,3 +264,23 @@ TEST(TakeInfoFields, AnyTwoCharacterIntegerTypeIsStored) {
     EXPECT_EQ(d.RadioZondType, 7) << bad;
   }
 }
+
+TEST(ReadInfo, NameWithoutDateIsNeverComparedEvenWithAnEarlyStart) {
+  // The "no date" name time is 30 December 1899; a start before it must still
+  // not be taken for a name later than the start.
+  dvtest::TempDir dir;
+  const std::string body = ReadAll(DataFile("start_before_1899.info"));
+  for (const char* name : {"station.info", "station.org.info", "30.12.1899-0.0.info"}) {
+    dvtest::WriteAll(dir.file(name), body);
+    InitialData d;
+    const InfoReadResult r = ReadInfo(dir.file(name), true, d);
+    EXPECT_TRUE(r.ok) << name;
+    EXPECT_TRUE(r.messages.empty()) << name;
+    EXPECT_EQ(d.StartYear, 1850);
+  }
+  // A dated name is still compared with the same start.
+  dvtest::WriteAll(dir.file("1.6.1850-12.32.info"), body);
+  InitialData d;
+  EXPECT_EQ(ReadInfo(dir.file("1.6.1850-12.32.info"), true, d).messages,
+            std::vector<std::string>{kInfoNameMismatch});
+}
