@@ -6,15 +6,16 @@ namespace dv {
 
 namespace {
 
-// The whole piece must be a decimal number from 0 to 65535.
+// The whole piece must be a decimal number from 0 to 65535. Its length is free,
+// so leading zeros are; the value is checked as it grows and so cannot wrap.
 int Piece(std::string_view piece) {
-  if (piece.empty() || piece.size() > 5) throw FlightNameError("Неверное имя выпуска");
+  if (piece.empty()) throw FlightNameError("Неверное имя выпуска");
   int value = 0;
   for (char c : piece) {
     if (c < '0' || c > '9') throw FlightNameError("Неверное имя выпуска");
     value = value * 10 + (c - '0');
+    if (value > 65535) throw FlightNameError("Неверное имя выпуска");
   }
-  if (value > 65535) throw FlightNameError("Неверное имя выпуска");
   return value;
 }
 

@@ -56,3 +56,14 @@ TEST(DottedFlightName, HasNoLeadingZeros) {
   EXPECT_EQ(DottedFlightName(At(2010, 3, 5, 6, 7)), "5.3.2010-6.7");
   EXPECT_EQ(DottedFlightName(At(2010, 12, 31, 22, 30)), "31.12.2010-22.30");
 }
+
+TEST(FlightTimeFromName, PiecesTakeAnyNumberOfLeadingZeros) {
+  EXPECT_EQ(FlightTimeFromName("000005.10.2006-9.5.info"), At(2006, 10, 5, 9, 5));
+  EXPECT_EQ(FlightTimeFromName("5.0000000010.002006-0000009.00000000000000000005.info"),
+            At(2006, 10, 5, 9, 5));
+  // The value, not the length, is limited to 0..65535.
+  for (const char* bad : {"5.10.0000065536-9.5.info", "5.10.2006-9.99999999999999999999999.info",
+                          "5.10.2006-9.18446744073709551621.info"}) {
+    EXPECT_THROW(FlightTimeFromName(bad), FlightNameError) << bad;
+  }
+}
