@@ -139,8 +139,9 @@ bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zo
   const dv::InfoFieldTexts fields{InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()),
                                   InfoTextFromQt(edtV0->text()), InfoTextFromQt(edtClouds->text()),
                                   InfoTextFromQt(edtRaRa->text())};
-  return FinishSave(dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info),
-                    &TfmMainFrm::SetInfoModified);
+  return FinishSave(
+      dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info, flight_->InfoName),
+      &TfmMainFrm::SetInfoModified);
 }
 
 bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {
@@ -169,7 +170,7 @@ bool TfmMainFrm::AskToSave() {
   // Nothing of a flight for viewing only may be written, so there is nothing to ask.
   if (ViewOnly) return true;
   const std::string& base = flight_->FlightBase;
-  auto saveInfo = [this, &base] { return SaveInfo(base + ".info", true, 0); };
+  auto saveInfo = [this] { return SaveInfo(flight_->InfoName, true, 0); };
   auto saveCrd = [this, &base] { return SaveCrd(base + ".crd", true); };
   auto saveTu = [this, &base] { return SaveTu(base + ".tu", true); };
   const std::tuple<bool, QString, QString, std::function<bool()>> parts[] = {

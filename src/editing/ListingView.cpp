@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
@@ -97,11 +98,19 @@ void TListingView::SetPoints(const dv::TuArray* tu, const dv::CrdArray* crd) {
 void TListingView::LoadLines(std::string bytes) {
   SilentSelection quiet(this);
   model_->SetLines(std::move(bytes));
+  ScrollHome();
 }
 
 void TListingView::Clear() {
   SilentSelection quiet(this);
   model_->Clear();
+  ScrollHome();
+}
+
+void TListingView::ScrollHome() {
+  // A new flight starts at its first row, scrolled fully left.
+  verticalScrollBar()->setValue(0);
+  horizontalScrollBar()->setValue(0);
 }
 
 int TListingView::RowCount() const { return model_->rowCount(); }

@@ -46,6 +46,8 @@ class TListingView : public QListView {
 
   void LoadLines(std::string bytes);
   void Clear();
+  // First row at the top, scrolled fully left.
+  void ScrollHome();
   int RowCount() const;
 
   // The selected rows as sorted, merged [first, last] runs.

@@ -15,9 +15,11 @@ SaveOutcome SaveOutcome::Fail(const std::string& path) {
 }
 
 SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& ext, bool* made) {
+  return MakeOriginalCopyOf(flightBase + ext, flightBase + ".org" + ext, made);
+}
+
+SaveOutcome MakeOriginalCopyOf(const std::string& own, const std::string& copy, bool* made) {
   if (made) *made = false;
-  const std::string own = flightBase + ext;
-  const std::string copy = flightBase + ".org" + ext;
   if (FileExists(copy)) return {};
   // A flight delivered without this file has nothing to keep.
   if (!FileExists(own)) return {};
@@ -37,9 +39,7 @@ void UndoOriginalCopy(const std::string& flightBase, const std::string& ext) {
 
 // After a successful write elsewhere (the export): the flight's own file of this
 // kind now lives on only as its original, as when the original was a rename.
-void RetireOwnFile(const std::string& fileName, const std::string& flightBase, const std::string& ext,
-                   bool made) {
-  const std::string own = flightBase + ext;
+void RetireOwnFile(const std::string& fileName, const std::string& own, bool made) {
   if (made && !SameFile(fileName, own)) RemoveFile(own);
 }
 
@@ -60,12 +60,12 @@ SaveOutcome WritePoints(const std::string& fileName, bool keepOriginal,
     SaveOutcome copy = MakeOriginalCopy(flightBase, ext, &made);
     if (!copy.ok()) return copy;
   }
-  if (points.Count() > 0) prepare(points[0]);
+  prepare(points[0]);
   if (!write(fileName, points)) {
     if (made) UndoOriginalCopy(flightBase, ext);
     return SaveOutcome::Fail(fileName);
   }
-  RetireOwnFile(fileName, flightBase, ext, made);
+  RetireOwnFile(fileName, flightBase + ext, made);
   return {};
 }
 
@@ -86,6 +86,7 @@ std::optional<std::string> TakeCrdFields(const CrdFieldTexts& f, InitialData& in
 
 SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
                    const TuFieldTexts& fields, InitialData& info, TuArray& points) {
+  if (points.Count() == 0) return SaveOutcome{SaveStatus::Failed, {}, kNoTuPoints};
   if (fields.changed) {
     if (auto refused = TakeTuFields(fields, info)) return SaveOutcome::Refuse(*refused);
   }
@@ -104,6 +105,7 @@ SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::st
 
 SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
                     const CrdFieldTexts& fields, InitialData& info, CrdArray& points) {
+  if (points.Count() == 0) return SaveOutcome{SaveStatus::Failed, {}, kNoCrdPoints};
   if (fields.changed) {
     if (auto refused = TakeCrdFields(fields, info)) return SaveOutcome::Refuse(*refused);
   }
@@ -124,15 +126,16 @@ SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::s
 
 SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours,
                      const std::string& flightBase, const InfoFieldTexts& fields,
-                     InitialData& info) {
+                     InitialData& info, const std::string& ownInfo) {
   if (auto refused = TakeInfoFields(fields, info)) return SaveOutcome::Refuse(*refused);
+  const std::string own = ownInfo.empty() ? flightBase + ".info" : ownInfo;
   bool made = false;
   if (keepOriginal) {
-    SaveOutcome copy = MakeOriginalCopy(flightBase, ".info", &made);
+    SaveOutcome copy = MakeOriginalCopyOf(own, flightBase + ".org.info", &made);
     if (!copy.ok()) return copy;
   }
   // The first save of the flight's own .info writes a new file, as it always has.
-  const bool freshOwn = made && SameFile(fileName, flightBase + ".info");
+  const bool freshOwn = made && SameFile(fileName, own);
   std::string bytes;
   bool written = true;
   if (FileExists(fileName) && !freshOwn) {
@@ -146,7 +149,7 @@ SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHou
     if (made) UndoOriginalCopy(flightBase, ".info");
     return SaveOutcome::Fail(fileName);
   }
-  RetireOwnFile(fileName, flightBase, ".info", made);
+  RetireOwnFile(fileName, own, made);
   return {};
 }
 

@@ -12,6 +12,10 @@ namespace dv {
 
 inline constexpr const char* kSaveError = "Ошибка сохранения";
 inline constexpr const char* kInvalidValue = "Недопустимое значение!";
+// A point file is written from point 0 on: with no point there is nothing to save
+// into, and an empty file would lose what was typed for point 0.
+inline constexpr const char* kNoTuPoints = "Нет точек TU для сохранения!";
+inline constexpr const char* kNoCrdPoints = "Нет точек CRD для сохранения!";
 
 enum class SaveStatus {
   Saved,    // written; the caller clears its modified flag
@@ -34,6 +38,8 @@ struct SaveOutcome {
 // when there is no delivered file to keep. `made` tells whether this call renamed.
 SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& ext,
                              bool* made = nullptr);
+// The same for an own file and its copy named in full.
+SaveOutcome MakeOriginalCopyOf(const std::string& own, const std::string& copy, bool* made = nullptr);
 
 // The surface-point fields, as typed, and whether the user changed them.
 struct TuFieldTexts {
@@ -54,9 +60,11 @@ SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::st
                    const TuFieldTexts& fields, InitialData& info, TuArray& points);
 SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
                     const CrdFieldTexts& fields, InitialData& info, CrdArray& points);
+// `ownInfo` is the flight's own .info as it was opened (flightBase + ".info" when
+// empty); its original is always flightBase + ".org.info".
 SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours,
                      const std::string& flightBase, const InfoFieldTexts& fields,
-                     InitialData& info);
+                     InitialData& info, const std::string& ownInfo = {});
 
 // The field checks alone: the refused edit field, or nothing.
 std::optional<std::string> TakeTuFields(const TuFieldTexts& fields, InitialData& info);

@@ -41,7 +41,7 @@ void TfmMainFrm::OpenClick() {
   OpenFlight(*chosen);
 }
 
-void TfmMainFrm::ReOpenClick() { OpenFlight(PathToQt(flight_->FlightBase + ".info")); }
+void TfmMainFrm::ReOpenClick() { OpenFlight(PathToQt(flight_->InfoName)); }
 
 void TfmMainFrm::ClearFlightView() {
   TLMRange.Clear();
@@ -139,6 +139,7 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
   dv::Flight& f = *flight_;
   const std::string name = PathFromQt(fileName);
   f.FlightBase = dv::ChangeFileExtToNone(name);
+  f.InfoName = name;
   f.StartDir = dv::ExtractFilePath(name);
   auto show = [this](const std::vector<std::string>& messages) {
     for (const std::string& m : messages) dialogs_->message(QString::fromUtf8(m));
@@ -274,7 +275,7 @@ bool SaveOwnFile(TfmMainFrm& w, const SavePart& part) {
     w.dialogs().message(QString::fromUtf8(part.nothing));
     return true;
   }
-  const std::string file = w.flight().FlightBase + part.ext;
+  const std::string file = info ? w.flight().InfoName : w.flight().FlightBase + part.ext;
   const bool ok = info ? w.SaveInfo(file, true, 0) : tu ? w.SaveTu(file, true) : w.SaveCrd(file, true);
   if (ok) w.dialogs().message(QString::fromUtf8(part.saved));
   return ok;
@@ -285,17 +286,17 @@ void TfmMainFrm::idSaveInfoClick() { SaveOwnFile(*this, kInfoPart); }
 
 void TfmMainFrm::SaveTLMClick() {
   const bool wasModified = TLMModified;
-  if (SaveOwnFile(*this, kTuPart) && wasModified) OpenFlight(PathToQt(flight_->FlightBase + ".info"));
+  if (SaveOwnFile(*this, kTuPart) && wasModified) OpenFlight(PathToQt(flight_->InfoName));
 }
 
 void TfmMainFrm::SaveCRDClick() {
   const bool wasModified = CRDModified;
-  if (SaveOwnFile(*this, kCrdPart) && wasModified) OpenFlight(PathToQt(flight_->FlightBase + ".info"));
+  if (SaveOwnFile(*this, kCrdPart) && wasModified) OpenFlight(PathToQt(flight_->InfoName));
 }
 
 void TfmMainFrm::idSaveAllClick() {
   // In this order; a failure ends the command without opening the flight again.
   for (const SavePart* part : {&kInfoPart, &kTuPart, &kCrdPart})
     if (!SaveOwnFile(*this, *part)) return;
-  OpenFlight(PathToQt(flight_->FlightBase + ".info"));
+  OpenFlight(PathToQt(flight_->InfoName));
 }

@@ -19,6 +19,7 @@ namespace {
 // as the open command leaves them.
 void LoadPoints(dv::Flight& f, const std::string& base) {
   f.FlightBase = base;
+  f.InfoName = base + ".info";
   dv::ReadTu(base + ".tu", f.Points.TuPoints);
   dv::ReadCrd(base + ".crd", f.Points.CrdPoints);
   dv::ReadInfo(base + ".info", true, f.Info);

@@ -1,0 +1,89 @@
+// What an observer meets first: the window's pages, listings, dialogs and texts
+// as they should be at first sight, and flights named or shaped unusually.
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include "WindowFixture.h"
+#include "editing/ListingView.h"
+#include "flight/PointFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Rows(int n, bool crd) {
+  std::string s;
+  for (int i = 0; i < n; ++i)
+    s += crd ? std::to_string(i) + ".00\t" + std::to_string(150 + 9 * i) + ".00\t1.000000\t0.100000\r\n"
+             : std::to_string(i) + ".00\t5.00\t80.00\r\n";
+  return s;
+}
+
+}  // namespace
+
+class FirstSightTest : public WindowFixture {};
+
+// A new flight starts at its first row, scrolled fully left, in both listings.
+TEST_F(FirstSightTest, ANewFlightOpensAtItsFirstRow) {
+  const std::string a = WriteFlight("20251014-1130", Rows(500, false), Rows(500, true));
+  auto& w = Create();
+  ASSERT_TRUE(Open(a));
+  for (TListingView* l : {w.lbxTLM, w.lbxCRD}) {
+    l->scrollToBottom();
+    l->horizontalScrollBar()->setValue(l->horizontalScrollBar()->maximum());
+    ASSERT_GT(l->verticalScrollBar()->value(), 0);
+  }
+  ASSERT_TRUE(Open(a));
+  for (TListingView* l : {w.lbxTLM, w.lbxCRD}) {
+    EXPECT_EQ(l->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(l->horizontalScrollBar()->value(), 0);
+  }
+}
+
+// Opened as NAME.INFO: saved into that file and opened again from it.
+TEST_F(FirstSightTest, AnUpperCaseInfoNameIsKeptForSavingAndReopening) {
+  const std::string base = WriteFlight("20251014-1130", Rows(5, false), Rows(5, true));
+  fs::rename(base + ".info", base + ".INFO");
+  auto& w = Create();
+  dialogs.files.push_back(PathToQt(base + ".INFO"));
+  w.idOpen->trigger();
+  ASSERT_EQ(flight.FlightBase, base);
+  w.edtP0->setFocus();
+  w.edtP0->selectAll();
+  QTest::keyClicks(w.edtP0, "1010");
+  w.lbxTLM->SelectFromChart(2);
+  w.lbListingClick(w.lbxTLM);
+  w.idMarkTLM->trigger();
+  dialogs.calls.clear();
+  w.idSaveAll->trigger();
+  EXPECT_EQ(dialogs.Texts(), (std::vector<QString>{"Данные INFO обновлены", "Данные TU обновлены",
+                                                   "Нет изменений CRD для сохранения!"}));
+  EXPECT_FALSE(fs::exists(base + ".info"));  // no second .info beside the chosen one
+  EXPECT_NE(dvtest::ReadAll(base + ".INFO").find("OnGroundPressure:\t1010.0"), std::string::npos);
+  EXPECT_TRUE(dvtest::IsReadOnly(base + ".org.info"));
+  EXPECT_EQ(w.lbxTLM->RowCount(), 4);  // opened again from what was written
+  EXPECT_TRUE(TfmMainFrm::IsReachable(w.idReOpen));
+  w.idReOpen->trigger();
+  EXPECT_EQ(flight.InfoName, base + ".INFO");
+  EXPECT_EQ(w.edtP0->text(), "1010.0");
+}
+
+// A launch point typed for a flight without a .crd is not saved into an empty file.
+TEST_F(FirstSightTest, SavingNoPointsIsRefusedAndWritesNothing) {
+  const std::string base = WriteFlight("20251014-1130", Rows(5, false), "");
+  auto& w = Create();
+  ASSERT_TRUE(Open(base));
+  w.edtSR0->setFocus();
+  QTest::keyClicks(w.edtSR0, "150");
+  ASSERT_TRUE(w.CRDModified);
+  dialogs.calls.clear();
+  w.idSaveCRD->trigger();
+  EXPECT_EQ(dialogs.Texts(), (std::vector<QString>{"Нет точек CRD для сохранения!"}));
+  EXPECT_FALSE(fs::exists(base + ".crd"));
+  EXPECT_FALSE(fs::exists(base + ".org.crd"));
+  EXPECT_TRUE(w.CRDModified);  // still unsaved, so closing asks
+}
