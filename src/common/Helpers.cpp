@@ -26,17 +26,47 @@ namespace {
 
 constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
-// Exact-rounding fallback: the decimal expansion of the stored binary value.
+// True when `value` lies exactly on a printed half at `decimals`, that is, when it
+// is an odd multiple of 2^-(decimals+1) (the only halves a binary value can hold).
+// Scaling by a power of two is exact, and so is fmod.
+bool IsExactHalf(double value, int decimals) {
+  if (decimals > 1074) return false;  // finer than the smallest double
+  return std::fmod(std::ldexp(std::fabs(value), decimals + 1), 2.0) == 1.0;
+}
+
+// Exact-rounding fallback: the decimal expansion of the stored binary value,
+// with an exact half rounded away from zero as observers do (to_chars would
+// round it to even).
 void AppendFixedSlow(std::string& out, double value, int decimals) {
   // 1e308 with 18 decimals needs about 330 characters.
   std::array<char, 400> buf{};
-  auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                 std::chars_format::fixed, decimals);
+  const bool half = IsExactHalf(value, decimals);
+  // A half has exactly one digit more than asked, a final 5, so that many
+  // digits print it exactly; the 5 is then dropped and the rest rounded up.
+  auto [end, ec] = std::to_chars(buf.data() + 1, buf.data() + buf.size(), value,
+                                 std::chars_format::fixed, half ? decimals + 1 : decimals);
   if (ec != std::errc{}) {
     out += "NAN";
     return;
   }
-  const std::string_view text(buf.data(), static_cast<std::size_t>(end - buf.data()));
+  char* begin = buf.data() + 1;  // buf[0] is kept for a carry into a new digit
+  if (half) {
+    end -= decimals == 0 ? 2 : 1;  // the 5, and the point when no decimals are asked
+    char* p = end - 1;
+    for (; p >= begin && (*p == '9' || *p == '.'); --p) {
+      if (*p == '9') *p = '0';
+    }
+    if (p >= begin && *p != '-') {
+      ++*p;
+    } else {
+      // Every digit carried (9.5 gives 10): a new leading 1, after the sign if any.
+      const bool negative = p >= begin;
+      --begin;
+      if (negative) begin[0] = '-';
+      begin[negative ? 1 : 0] = '1';
+    }
+  }
+  const std::string_view text(begin, static_cast<std::size_t>(end - begin));
   if (text.front() == '-' && text.find_first_not_of("0.", 1) == std::string_view::npos) {
     out.append(text.substr(1));  // a value rounded to zero is written without its sign
   } else {

@@ -9,7 +9,8 @@
 
 namespace dv {
 
-// Fixed-point text of `value` with `decimals` digits after ".", rounded to nearest.
+// Fixed-point text of `value` with `decimals` digits after ".", rounded to nearest,
+// an exact half away from zero (2.5 gives "3", -0.125 with 2 decimals "-0.13").
 // `width` only pads with leading blanks, which are stripped again, so it never shows.
 // A zero result never carries a minus sign ("-0.00" is written as "0.00").
 // Non-finite values give "NAN", "INF" or "-INF".

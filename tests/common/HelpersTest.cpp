@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cmath>
-#include <charconv>
 #include <locale>
 #include <random>
 
@@ -126,21 +127,100 @@ TEST(DateTime, EncodesValidatesAndShiftsAcrossYearEnds) {
   EXPECT_EQ(p.minute, 30);
 }
 
+namespace {
+
+// The reference rounding, done on the decimal digits: the exact expansion of the
+// stored binary value, rounded half away from zero, without a sign on zero.
+std::string ExactHalfAwayFromZero(double v, int decimals) {
+  int exponent = 0;
+  std::frexp(v, &exponent);
+  // With this many digits the expansion of a double of 53 bits is exact.
+  const int digits = std::max(decimals + 1, 53 - exponent);
+  std::string buf(2000, '\0');
+  auto [end, ec] =
+      std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, digits);
+  EXPECT_EQ(ec, std::errc{});
+  std::string text(buf.data(), end);
+  const bool firstDroppedAtLeastFive = text[text.size() - (digits - decimals)] >= '5';
+  text.erase(text.size() - (digits - decimals) - (decimals == 0 ? 1 : 0));
+  if (firstDroppedAtLeastFive) {
+    std::size_t i = text.size();
+    while (i > 0) {
+      --i;
+      if (text[i] == '.') continue;
+      if (text[i] == '-') {
+        ++i;
+        break;
+      }
+      if (text[i] != '9') {
+        ++text[i];
+        break;
+      }
+      text[i] = '0';
+      if (i == 0 || text[i - 1] == '-') {
+        text.insert(i, "1");
+        break;
+      }
+    }
+  }
+  if (text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) text.erase(0, 1);
+  return text;
+}
+
+}  // namespace
+
+TEST(FormatFixed, RoundsExactHalvesAwayFromZero) {
+  // Observers round a printed half up in magnitude, not to an even digit.
+  EXPECT_EQ(FormatFixed(1013.25, 0, 1), "1013.3");
+  EXPECT_EQ(FormatFixed(2.5, 0, 0), "3");
+  EXPECT_EQ(FormatFixed(-2.5, 0, 0), "-3");
+  EXPECT_EQ(FormatFixed(0.125, 0, 2), "0.13");
+  EXPECT_EQ(FormatFixed(-0.125, 0, 2), "-0.13");
+  EXPECT_EQ(FormatFixed(0.5, 0, 0), "1");
+  EXPECT_EQ(FormatFixed(-0.5, 0, 0), "-1");
+  EXPECT_EQ(FormatFixed(9.5, 0, 0), "10");  // the carry makes a new digit
+  EXPECT_EQ(FormatFixed(-999.5, 0, 0), "-1000");
+  EXPECT_EQ(FormatFixed(-0.9375, 0, 3), "-0.938");
+  EXPECT_EQ(FormatFixed(9.96875, 0, 4), "9.9688");
+  EXPECT_EQ(FormatFixed(-99.95, 0, 1), "-100.0");  // not a half in binary: just above it
+  EXPECT_EQ(FormatFixed(1e15 + 0.5, 0, 0), "1000000000000001");  // beyond the fast path
+  EXPECT_EQ(FormatFixed(0.00048828125, 0, 10), "0.0004882813");  // 2^-11, beyond it too
+  // Only exact halves: a value just below one, or one whose binary value lies
+  // below the printed half, rounds down.
+  EXPECT_EQ(FormatFixed(1013.2499999, 0, 1), "1013.2");
+  EXPECT_EQ(FormatFixed(0.15, 0, 1), "0.1");
+  EXPECT_EQ(FormatFixed(std::nextafter(2.5, 0.0), 0, 0), "2");
+  EXPECT_EQ(FormatFixed(-0.0049, 0, 2), "0.00");
+  // The writers' path appends the same text.
+  std::string out = "x";
+  AppendFixed(out, 1013.25, 1);
+  AppendFixed(out, -2.5, 0);
+  EXPECT_EQ(out, "x1013.3-3");
+}
+
 TEST(FormatFixed, AgreesWithExactDecimalRounding) {
   // The writers' fast path must give the same text as the exact expansion of the
-  // stored binary value, including values that sit on a printed half.
+  // stored binary value rounded half away from zero, including values that sit
+  // on a printed half.
   std::mt19937_64 rng(7);
   std::uniform_real_distribution<double> magnitude(-7, 7);
+  EXPECT_EQ(ExactHalfAwayFromZero(0.125, 2), "0.13");
+  EXPECT_EQ(ExactHalfAwayFromZero(-9.5, 0), "-10");
+  EXPECT_EQ(ExactHalfAwayFromZero(0.15, 1), "0.1");
+  EXPECT_EQ(ExactHalfAwayFromZero(-0.004, 2), "0.00");
+  EXPECT_EQ(ExactHalfAwayFromZero(99.96, 1), "100.0");
   for (int i = 0; i < 200000; ++i) {
     const int decimals = static_cast<int>(rng() % 8);
     double v = std::pow(10.0, magnitude(rng)) * ((rng() & 1) ? -1 : 1);
     if (i % 4 == 0) v = std::round(v * 1000) / 1000 + 0.0005;  // near a half at 3 decimals
     if (i % 4 == 1) v = static_cast<float>(v);                 // telemetry values are floats
-    char buf[128];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    ASSERT_EQ(ec, std::errc{});
-    std::string exact(buf, end);
-    if (exact[0] == '-' && exact.find_first_not_of("0.", 1) == std::string::npos) exact.erase(0, 1);
-    ASSERT_EQ(FormatFixed(v, 0, decimals), exact) << v << " with " << decimals;
+    ASSERT_EQ(FormatFixed(v, 0, decimals), ExactHalfAwayFromZero(v, decimals))
+        << v << " with " << decimals;
+    // The nearest exact half at these decimals: an odd multiple of 2^-(decimals+1).
+    double odd = std::floor(std::ldexp(std::fabs(v), decimals + 1));
+    if (std::fmod(odd, 2.0) == 0.0) odd += 1.0;
+    const double half = std::copysign(std::ldexp(odd, -(decimals + 1)), v);
+    ASSERT_EQ(FormatFixed(half, 0, decimals), ExactHalfAwayFromZero(half, decimals))
+        << half << " with " << decimals;
   }
 }
