@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev libxkbcommon-dev
+  qt6-base-dev libxkbcommon-dev qt6-translations-l10n
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core

@@ -6,7 +6,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QToolButton>
+#include <QTranslator>
 
 namespace {
 QString AppTitle() {
@@ -14,6 +18,19 @@ QString AppTitle() {
   return t.isEmpty() ? QStringLiteral("Devirarav") : t;
 }
 }  // namespace
+
+bool InstallRussianTranslation() {
+  static QTranslator* translator = nullptr;
+  if (translator) return true;
+  auto* t = new QTranslator(QCoreApplication::instance());
+  if (!t->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete t;
+    return false;
+  }
+  QCoreApplication::installTranslator(t);
+  translator = t;
+  return true;
+}
 
 void QtUserDialogs::message(const QString& text) {
   QMessageBox::information(parent_, AppTitle(), text);
@@ -45,15 +62,19 @@ std::optional<QString> QtUserDialogs::inputText(const QString& caption, const QS
 
 std::optional<QString> QtUserDialogs::chooseOpenFile(const OpenFileRequest& request) {
   QFileDialog dialog(parent_, request.title, request.initialFolder, request.filter);
+  // Qt's own dialog, the same on every desktop, so that it can be set up as below.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // The detailed list, and no button for making folders: choosing a flight never needs one.
   dialog.setViewMode(QFileDialog::Detail);
   dialog.setOption(QFileDialog::ReadOnly, true);
+  if (auto* newFolder = dialog.findChild<QToolButton*>(QStringLiteral("newFolderButton"))) newFolder->hide();
   dialog.setSizeGripEnabled(true);
-  const QFileInfo initial(request.initialFileName);
-  if (!initial.fileName().isEmpty() && !initial.fileName().contains(QLatin1Char('*')))
-    dialog.selectFile(initial.fileName());
+  // The file name as given: the configured "*.info" the first time, then the last file chosen.
+  const QString name = QFileInfo(request.initialFileName).fileName();
+  if (auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); field && !name.isEmpty())
+    field->setText(name);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
 }

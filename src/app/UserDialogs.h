@@ -42,6 +42,10 @@ class UserDialogs {
 };
 
 // The real boxes, parented to the main window.
+// Qt's own texts (standard buttons, the file and input dialogs) in Russian,
+// whatever the system's language. False when the translation is not installed.
+bool InstallRussianTranslation();
+
 class QtUserDialogs : public UserDialogs {
  public:
   explicit QtUserDialogs(QWidget* parent = nullptr) : parent_(parent) {}

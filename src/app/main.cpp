@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
 
   // Numbers are always shown and read with ".".
   QLocale::setDefault(QLocale::c());
+  InstallRussianTranslation();
   QApplication::setApplicationDisplayName(QStringLiteral("Devirarav (ЛАМИРА - ОЖ версия)"));
 
   QtUserDialogs dialogs;
