@@ -40,7 +40,7 @@ class PrintingDialogs : public UserDialogs {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s FLIGHT_BASE OUT_FOLDER [edit]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s FLIGHT_BASE OUT_FOLDER [edit] [WIDTHxHEIGHT]\n", argv[0]);
     return 2;
   }
   const QString base = QString::fromLocal8Bit(argv[1]);
@@ -54,11 +54,19 @@ int main(int argc, char** argv) {
   options.dialogs = &dialogs;
   options.configFile = QDir(out).absoluteFilePath(QStringLiteral("shots.CNF"));
   TfmMainFrm window(options);
-  window.resize(1280, 800);
+  bool edit = false;
+  QSize size(1280, 800);
+  for (int i = 3; i < argc; ++i) {
+    const QString a = QString::fromLocal8Bit(argv[i]);
+    const QStringList wh = a.split(QLatin1Char('x'));
+    if (a == QStringLiteral("edit")) edit = true;
+    else if (wh.size() == 2) size = QSize(wh[0].toInt(), wh[1].toInt());
+  }
+  window.resize(size);
   window.show();
   if (!window.OpenFlight(base + QStringLiteral(".info"))) return 1;
 
-  if (argc > 3 && QString::fromLocal8Bit(argv[3]) == QStringLiteral("edit")) {
+  if (edit) {
     const int tu = window.lbxTLM->RowCount();
     const int crd = window.lbxCRD->RowCount();
     // An excluded stretch in each listing, then a second stretch left selected as the range.
@@ -76,12 +84,17 @@ int main(int argc, char** argv) {
     window.lbListingClick(window.lbxCRD);
   }
 
-  for (int page = 0; page < window.PageControlTU->count(); ++page) {
-    window.PageControlTU->setCurrentIndex(page);
-    QApplication::processEvents();
-    const QString file = QDir(out).absoluteFilePath(QStringLiteral("window-%1.png").arg(page));
-    window.grab().save(file);
-    std::printf("%s\n", qPrintable(file));
+  // Every page, with the coordinate listing in front, then with the telemetry one.
+  for (int listing = 0; listing < window.PageControlTxt->count(); ++listing) {
+    window.PageControlTxt->setCurrentIndex(listing);
+    for (int page = 0; page < window.PageControlTU->count(); ++page) {
+      window.PageControlTU->setCurrentIndex(page);
+      QApplication::processEvents();
+      const QString file = QDir(out).absoluteFilePath(
+          listing == 0 ? QStringLiteral("window-%1.png").arg(page) : QStringLiteral("window-%1-tu.png").arg(page));
+      window.grab().save(file);
+      std::printf("%s\n", qPrintable(file));
+    }
   }
   window.InfoModified = window.TLMModified = window.CRDModified = false;
   return 0;

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/MainWindow.h"
+#include "app/PageControl.h"
 #include "charts/TChart.h"
 #include "editing/ListingView.h"
 
@@ -184,9 +185,8 @@ void TfmMainFrm::BuildUi() {
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
   setCentralWidget(Splitter1);
 
-  PageControlTU = new QTabWidget(Splitter1);
+  PageControlTU = new TPageControl(Splitter1);
   PageControlTU->setObjectName(QStringLiteral("PageControlTU"));
-  PageControlTU->setTabPosition(QTabWidget::West);
   PageControlTU->setToolTip(
       QStringLiteral("Выбирайте мышкой закладки по левой стороне или используйте клавиши Ctrl-Tab"));
   QFont tabFont = PageControlTU->tabBar()->font();

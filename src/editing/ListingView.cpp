@@ -74,7 +74,8 @@ TListingView::TListingView(Tag tag, QWidget* parent)
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  f.setPixelSize(14);
+  // Small enough that a whole .crd row of a long flight fits the listing at the start size.
+  f.setPixelSize(12);
   setFont(f);
   QPalette p = palette();
   p.setColor(QPalette::Base, ListColour());

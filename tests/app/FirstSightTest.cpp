@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "WindowFixture.h"
+#include "app/PageControl.h"
 #include "editing/ListingView.h"
 #include "flight/PointFiles.h"
 
@@ -86,4 +87,41 @@ TEST_F(FirstSightTest, SavingNoPointsIsRefusedAndWritesNothing) {
   EXPECT_FALSE(fs::exists(base + ".crd"));
   EXPECT_FALSE(fs::exists(base + ".org.crd"));
   EXPECT_TRUE(w.CRDModified);  // still unsaved, so closing asks
+}
+
+// Every page tab is whole inside the tab column at the start size and at the
+// smallest size, with a fifth page too; a click on a tab brings its page.
+TEST_F(FirstSightTest, PageTabsAreAllReadableAtEverySize) {
+  auto& w = Create();
+  auto* control = qobject_cast<TPageControl*>(w.PageControlTU);
+  ASSERT_TRUE(control);
+  TPageTabBar* tabs = control->pageTabs();
+  const auto check = [&](const char* when) {
+    QApplication::processEvents();
+    const auto rects = tabs->TabRects();
+    ASSERT_EQ(static_cast<int>(rects.size()), tabs->count()) << when;
+    for (int i = 0; i < tabs->count(); ++i) {
+      const QRect& r = rects[static_cast<std::size_t>(i)];
+      EXPECT_TRUE(tabs->rect().contains(r)) << when << " tab " << i << " outside the bar";
+      // The rotated caption runs along the tab's height.
+      EXPECT_GE(r.height(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i))) << when << " tab " << i;
+      for (int k = 0; k < i; ++k) EXPECT_FALSE(r.intersects(rects[static_cast<std::size_t>(k)])) << when;
+    }
+  };
+  for (const QSize size : {QSize(918, 573), QSize(640, 480)}) {
+    w.resize(size);
+    for (int page = 0; page < w.PageControlTU->count(); ++page) {
+      w.PageControlTU->setCurrentIndex(page);
+      check(size.height() == 573 ? "start size" : "smallest size");
+    }
+  }
+  w.PageControlTU->addTab(new QWidget, "Ветер");
+  check("five pages");
+  w.resize(918, 573);
+  check("five pages, start size");
+  const QRect last = tabs->TabRects().back();
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, last.center());
+  EXPECT_EQ(w.PageControlTU->currentIndex(), 4);
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->TabRects().front().center());
+  EXPECT_EQ(w.PageControlTU->currentWidget(), w.tsInfo);
 }
