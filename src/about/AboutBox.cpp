@@ -1,5 +1,7 @@
 #include "about/AboutBox.h"
 
+#include <QScreen>
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -58,7 +60,8 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), d
   setWindowTitle(QStringLiteral("Devirarav"));
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                  Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(352, 163);
+  // The two panels side by side, each whole: 111 + 256 pixels wide.
+  setFixedSize(kLeftWidth + kRightWidth, 163);
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor::fromRgb(kBrown));
@@ -69,7 +72,7 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), d
   row->setSpacing(0);
 
   auto* left = new QWidget(this);
-  left->setFixedWidth(111);
+  left->setFixedWidth(kLeftWidth);
   auto* leftLayout = new QVBoxLayout(left);
   auto* picture = new QLabel(left);
   picture->setPixmap(BalloonPicture());
@@ -83,7 +86,7 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), d
   leftLayout->addWidget(lbReturn);
 
   auto* right = new QFrame(this);
-  right->setFixedWidth(256);
+  right->setFixedWidth(kRightWidth);
   right->setFrameShape(QFrame::Panel);
   right->setFrameShadow(QFrame::Sunken);
   right->setToolTip(QStringLiteral("Наши координаты"));
@@ -93,6 +96,8 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), d
   right->setPalette(rp);
   auto* rightLayout = new QVBoxLayout(right);
   auto* product = MakeLabel(right, QStringLiteral("Devirarav 2024–2026, редакция ОЖ"), 12, true, 0x000000);
+  product->setWordWrap(true);  // whole, on two lines if it must
+  productLine = product;
   auto* author = MakeLabel(right, QStringLiteral("Группа разработчиков программы Devirarav"), 16, true, kDarkRed);
   author->setWordWrap(true);
   lbInternet = MakeLabel(right, QStringLiteral("devirarav.example.org"), 12, false, 0x0000FF);
@@ -118,6 +123,16 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), d
   // Every part of the box closes it on a click; the links open first.
   for (QWidget* w : std::initializer_list<QWidget*>{left, right, picture, lbReturn, product, author, lbInternet, lbMail})
     w->installEventFilter(this);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+  // Centred on the screen, not on the main window.
+  if (QScreen* screen = this->screen()) {
+    QRect r = frameGeometry();
+    r.moveCenter(screen->availableGeometry().center());
+    move(r.topLeft());
+  }
+  QDialog::showEvent(event);
 }
 
 void TAboutBox::OKButtonClick() { accept(); }

@@ -17,6 +17,10 @@ class TAboutBox : public QDialog {
   QLabel* lbMail = nullptr;      // tag 1
   QLabel* lbInternet = nullptr;  // tag 2
   QLabel* lbReturn = nullptr;
+  QLabel* productLine = nullptr;
+
+  static constexpr int kLeftWidth = 111;
+  static constexpr int kRightWidth = 256;
 
  public slots:
   void OKButtonClick();
@@ -25,6 +29,7 @@ class TAboutBox : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;  // FormKeyPress
   void mousePressEvent(QMouseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void lbInternetClick(QLabel* label);

@@ -167,3 +167,29 @@ TEST_F(WindowFixture, AboutBoxClosesOnAKeyAndOnAClick) {
   closeWith([](TAboutBox* box) { QTest::mouseClick(box->lbMail, Qt::LeftButton); });
   EXPECT_EQ(dialogs.calls.back(), (ScriptedDialogs::Call{"external", {}, "mailto:devirarav@example.org"}));
 }
+
+// Both panels whole, the product line whole, the box centred on the screen.
+TEST_F(WindowFixture, AboutBoxShowsBothPanelsWholeAndIsCentredOnTheScreen) {
+  Create();
+  window->move(0, 0);
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen = true;
+    for (QWidget* panel : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      EXPECT_TRUE(box->rect().contains(panel->geometry())) << panel->metaObject()->className();
+    }
+    QLabel* product = box->productLine;
+    const QFontMetrics fm(product->font());
+    // Every word of the product line lies inside its label.
+    for (const QString& word : product->text().split(' '))
+      EXPECT_LE(fm.horizontalAdvance(word), product->contentsRect().width()) << word.toStdString();
+    EXPECT_GE(product->height(), product->heightForWidth(product->width()));
+    const QPoint screenCentre = box->screen()->availableGeometry().center();
+    EXPECT_LE((box->frameGeometry().center() - screenCentre).manhattanLength(), 2);
+    box->OKButtonClick();
+  });
+  window->About1->trigger();
+  EXPECT_TRUE(seen);
+}
