@@ -1,5 +1,7 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -7,6 +9,7 @@
 
 #include "WindowFixture.h"
 #include "charts/ArcCharts.h"
+#include "charts/PointSeries.h"
 #include "common/Helpers.h"
 #include "editing/ListingView.h"
 
@@ -228,4 +231,148 @@ TEST_F(PointCommandsTest, EndToEndAgainstGoldenFiles) {
   EXPECT_EQ(ReadAll(base + ".crd"), ReadAll(dvtest::DataFile("e2e_golden.crd")));
   EXPECT_EQ(ReadAll(base + ".org.tu"), tu);
   EXPECT_EQ(w.lbxTLM->RowCount(), 7);  // reopened from the written files
+}
+
+// The coordinate failure correction withdraws itself, clears its label and runs
+// the listing click again, so the range and the trajectory follow the new times.
+TEST_F(PointCommandsTest, CoordinateCorrectionRefreshesRangeAndTrajectory) {
+  const std::string crd = "0.00\t150.00\t0.5\t0.1\r\n100.00\t160.00\t0.5\t0.1\r\n101.00\t170.00\t0.5\t0.1\r\n"
+                          "102.00\t180.00\t0.5\t0.1\r\n101.50\t190.00\t0.5\t0.1\r\n102.50\t200.00\t0.5\t0.1\r\n";
+  const std::string base = WriteFlight("crdfail", SteadyTu(6), crd);
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  ASSERT_TRUE(w.idCRDTime->isEnabled());
+  ASSERT_FALSE(w.lblCRDdtime->text().isEmpty());
+  SelectCrd(4, 5);
+  ASSERT_DOUBLE_EQ(w.CRDRange.StartTime, 101.5);
+  ASSERT_EQ(w.charts().serXY()->colour(4), QColor::fromRgb(0xFF8000));
+  dialogs.inputs = {std::nullopt};  // Cancel: moved by the previous interval, 1 s
+  w.idCRDTime->trigger();
+  EXPECT_DOUBLE_EQ(flight.Points.CrdPoints[4].Time, 102.5);
+  EXPECT_FALSE(w.idCRDTime->isEnabled());
+  EXPECT_TRUE(w.lblCRDdtime->text().isEmpty());
+  EXPECT_TRUE(w.CRDModified);
+  // The click ran again and the highlight with it. The rows keep their listed
+  // text, so the range is still 101.5-102.5 s, while point 4 now lies at 102.5 s
+  // (label 103): it left the range, and point 3 (102 s) is in it.
+  EXPECT_EQ(w.CRDRange.StartRow, 4);
+  EXPECT_DOUBLE_EQ(w.CRDRange.StartTime, 101.5);
+  EXPECT_EQ(w.charts().serXY()->colour(3), QColor::fromRgb(0xFF8000));
+  EXPECT_EQ(w.charts().serXY()->colour(4), QColor::fromRgb(0x000080));
+  EXPECT_EQ(w.PageControlTxt->currentWidget(), w.tsCRDTxt);
+}
+
+// Outside the range the trajectory shows excluded points fuchsia and the rest navy;
+// inside it every point is orange, excluded or not.
+TEST_F(PointCommandsTest, TrajectoryHighlightColours) {
+  const std::string base = WriteFlight("highlight", SteadyTu(20), SteadyCrd(20));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  SelectCrd(3, 5);
+  w.idMarkCRD->trigger();  // rows 3-5 excluded
+  SelectCrd(10, 12);
+  w.idMarkCRD->trigger();  // rows 10-12 excluded, and the range
+  SelectCrd(9, 11);
+  TPointSeries* xy = w.charts().serXY();
+  EXPECT_EQ(xy->colour(4), QColor::fromRgb(0xFF00FF));   // excluded, outside
+  EXPECT_EQ(xy->colour(12), QColor::fromRgb(0xFF00FF));  // excluded, just outside
+  EXPECT_EQ(xy->colour(2), QColor::fromRgb(0x000080));   // included, outside
+  EXPECT_EQ(xy->colour(9), QColor::fromRgb(0xFF8000));   // included, inside
+  EXPECT_EQ(xy->colour(10), QColor::fromRgb(0xFF8000));  // excluded, inside
+}
+
+// "Всё" stops at the first writer that fails: nothing after it is saved and the
+// flight is not opened again.
+TEST_F(PointCommandsTest, SaveAllStopsAtAFailedWriter) {
+  const std::string base = WriteFlight("stop", SteadyTu(10), SteadyCrd(10));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  SelectTu(3, 4);
+  w.idMarkTLM->trigger();
+  w.edtP0->setFocus();
+  w.edtP0->selectAll();
+  QTest::keyClicks(w.edtP0, "700");  // below 850: refused
+  dialogs.calls.clear();
+  w.idSaveAll->trigger();
+  EXPECT_EQ(dialogs.Texts(), (std::vector<QString>{"Недопустимое значение!"}));
+  EXPECT_FALSE(std::filesystem::exists(base + ".org.tu"));
+  EXPECT_EQ(w.lbxTLM->RowCount(), 10);  // not reopened
+  EXPECT_TRUE(w.TLMModified && w.InfoModified);
+}
+
+// Leaving a field whose text changed without typing (a paste) marks its file.
+TEST_F(PointCommandsTest, LeavingAPastedFieldMarksItsFile) {
+  const std::string base = WriteFlight("paste", SteadyTu(5), SteadyCrd(5));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  w.activateWindow();
+  const auto paste = [](QLineEdit* e) {
+    e->setFocus();
+    e->selectAll();
+    QApplication::clipboard()->setText("7");
+    e->paste();
+  };
+  paste(w.edtV0);
+  EXPECT_FALSE(w.InfoModified);  // a paste is not a typed key
+  paste(w.edtU0);                // leaving edtV0 marks the initial data
+  EXPECT_TRUE(w.InfoModified);
+  EXPECT_FALSE(w.TLMModified);
+  paste(w.edtAz0);  // leaving edtU0 marks the telemetry
+  EXPECT_TRUE(w.TLMModified);
+  EXPECT_FALSE(w.CRDModified);
+  w.edtP0->setFocus();
+  EXPECT_TRUE(w.CRDModified);
+}
+
+// Without originals the original series show the working points; an empty original
+// file is shorter than the working one (a flight for viewing), and its series show
+// the working points too.
+TEST_F(PointCommandsTest, AnEmptyOriginalIsTakenAsTheWorkingPoints) {
+  const std::string base = WriteFlight("orgs", SteadyTu(7), SteadyCrd(7));
+  dvtest::WriteAll(base + ".org.crd", "");
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  EXPECT_EQ(flight.Points.CrdOrgPoints.Count(), 7);
+  EXPECT_EQ(flight.Points.TuOrgPoints.Count(), 7);
+  EXPECT_DOUBLE_EQ(flight.Points.CrdOrgPoints[6].SR, flight.Points.CrdPoints[6].SR);
+  EXPECT_TRUE(w.ViewOnly);
+}
+
+// The listing's colours, read from its painted rows: the background tells the
+// temperature's flag (maroon, purple when selected), the yellow text the humidity's.
+TEST_F(PointCommandsTest, ListingRowsArePaintedByTheirFlags) {
+  // Row 2's temperature and row 3's humidity are out of range: both their values
+  // are flagged on reading, and a toggle frees only the one in range.
+  const std::string tu = "0.00\t5.00\t80.00\r\n1.00\t5.00\t80.00\r\n2.00\t120.00\t80.00\r\n"
+                         "3.00\t5.00\t150.00\r\n4.00\t5.00\t80.00\r\n5.00\t5.00\t80.00\r\n";
+  const std::string base = WriteFlight("colours", tu, SteadyCrd(6));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  SelectTu(2, 4);
+  w.idMarkTLM->trigger();  // 2: T only; 3: U only; 4: both
+  w.lbxTLM->DeselectAll();
+  w.lbxTLM->SelectRows(4, 4);
+  w.PageControlTxt->setCurrentWidget(w.tsTUTxt);
+  QApplication::processEvents();
+  const QImage image = w.lbxTLM->viewport()->grab().toImage();
+  const auto rowOf = [&](int row) { return w.lbxTLM->visualRect(w.lbxTLM->model()->index(row, 0)); };
+  const auto background = [&](int row) {
+    const QRect r = rowOf(row);
+    return QColor(image.pixel(std::min(r.right(), image.width() - 1) - 2, r.center().y())).rgb() & 0xFFFFFF;
+  };
+  const auto hasYellowText = [&](int row) {
+    const QRect r = rowOf(row);
+    for (int x = r.left(); x < std::min(r.right(), 200); ++x)
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        if ((QColor(image.pixel(x, y)).rgb() & 0xFFFFFF) == 0xFFFF00) return true;
+    return false;
+  };
+  EXPECT_EQ(background(1), 0x008080u);  // teal: nothing excluded
+  EXPECT_FALSE(hasYellowText(1));
+  EXPECT_EQ(background(2), 0x800000u);  // maroon: the temperature excluded
+  EXPECT_FALSE(hasYellowText(2));
+  EXPECT_EQ(background(3), 0x008080u);  // the humidity alone: yellow text only
+  EXPECT_TRUE(hasYellowText(3));
+  EXPECT_EQ(background(4), 0x800080u);  // both, selected: purple
+  EXPECT_TRUE(hasYellowText(4));
 }
