@@ -110,6 +110,33 @@ TEST(NameWithoutExt, TakesTheNameAndDropsTheLastExtension) {
   EXPECT_EQ(IncludeTrailingPathDelimiter("/x/"), "/x/");
 }
 
+TEST(ExtractFilePath, KeepsEverythingUpToTheLastSeparator) {
+  const std::string sep(1, PathSeparator);
+  // No separator at all: the name has no folder part.
+  EXPECT_EQ(ExtractFilePath("a.info"), "");
+  EXPECT_EQ(ExtractFilePath("a"), "");
+  EXPECT_EQ(ExtractFilePath(""), "");
+  // A separator as the first character: the folder is the root alone.
+  EXPECT_EQ(ExtractFilePath(sep + "a.info"), sep);
+  EXPECT_EQ(ExtractFilePath(sep), sep);
+  // A separator as the last character: the whole text is the folder.
+  EXPECT_EQ(ExtractFilePath("x" + sep), "x" + sep);
+  EXPECT_EQ(ExtractFilePath(sep + "x" + sep + sep), sep + "x" + sep + sep);
+  EXPECT_EQ(ExtractFilePath("x" + sep + "a"), "x" + sep);
+#ifdef _WIN32
+  EXPECT_EQ(ExtractFilePath("\\a.info"), "\\");
+  EXPECT_EQ(ExtractFilePath("C:a.info"), "C:");
+#else
+  // A backslash is an ordinary name character here.
+  EXPECT_EQ(ExtractFilePath("\\a.info"), "");
+  EXPECT_EQ(ExtractFilePath("x/\\a.info"), "x/");
+#endif
+  // The file-name half splits at the same place.
+  EXPECT_EQ(ExtractFileName(sep + "a.info"), "a.info");
+  EXPECT_EQ(ExtractFileName("a.info"), "a.info");
+  EXPECT_EQ(ExtractFileName("x" + sep), "");
+}
+
 TEST(DateTime, EncodesValidatesAndShiftsAcrossYearEnds) {
   EXPECT_EQ(EncodeDateTime(1899, 12, 30, 0, 0)->seconds, 0);
   EXPECT_FALSE(EncodeDateTime(0, 1, 1, 0, 0));
@@ -196,6 +223,41 @@ TEST(FormatFixed, RoundsExactHalvesAwayFromZero) {
   AppendFixed(out, 1013.25, 1);
   AppendFixed(out, -2.5, 0);
   EXPECT_EQ(out, "x1013.3-3");
+}
+
+TEST(FormatFixed, CarriesAndDigitCountsAtPowersOfTen) {
+  // Rounding up across a power of ten gives the value one more integer digit;
+  // the expected texts are the exact binary values rounded half away from zero.
+  EXPECT_EQ(FormatFixed(9.9951, 0, 2), "10.00");
+  EXPECT_EQ(FormatFixed(-9.9951, 0, 2), "-10.00");
+  EXPECT_EQ(FormatFixed(9.9999, 0, 3), "10.000");
+  EXPECT_EQ(FormatFixed(10, 0, 2), "10.00");
+  EXPECT_EQ(FormatFixed(10, 0, 0), "10");
+  EXPECT_EQ(FormatFixed(100, 0, 1), "100.0");
+  EXPECT_EQ(FormatFixed(99.9951, 0, 2), "100.00");
+  EXPECT_EQ(FormatFixed(-99.9951, 0, 2), "-100.00");
+  EXPECT_EQ(FormatFixed(99999.99996, 0, 4), "100000.0000");
+  EXPECT_EQ(FormatFixed(999999999.4, 0, 0), "999999999");
+  EXPECT_EQ(FormatFixed(999999999.6, 0, 0), "1000000000");
+  // Decimal halves are not halves in binary: 9.995 is stored just below its half
+  // and 99.995 just above, so they round different ways.
+  EXPECT_EQ(FormatFixed(9.995, 0, 2), "9.99");
+  EXPECT_EQ(FormatFixed(99.995, 0, 2), "100.00");
+  EXPECT_EQ(FormatFixed(0.995, 0, 2), "0.99");
+  // Below one the leading zero and every zero after the point are written.
+  EXPECT_EQ(FormatFixed(0.9951, 0, 2), "1.00");
+  EXPECT_EQ(FormatFixed(-0.9951, 0, 2), "-1.00");
+  EXPECT_EQ(FormatFixed(0.09951, 0, 3), "0.100");
+  EXPECT_EQ(FormatFixed(0.00001, 0, 5), "0.00001");
+  EXPECT_EQ(FormatFixed(0.000004, 0, 5), "0.00000");
+  EXPECT_EQ(FormatFixed(1e-9, 0, 9), "0.000000001");
+  EXPECT_EQ(FormatFixed(0.999999999, 0, 9), "0.999999999");
+  EXPECT_EQ(FormatFixed(1, 0, 9), "1.000000000");
+  // Beyond the everyday magnitudes: still every digit, no exponent.
+  EXPECT_EQ(FormatFixed(1e15, 0, 2), "1000000000000000.00");
+  EXPECT_EQ(FormatFixed(1e16, 0, 0), "10000000000000000");
+  EXPECT_EQ(FormatFixed(1e16, 0, 2), "10000000000000000.00");
+  EXPECT_EQ(FormatFixed(-1e16, 0, 1), "-10000000000000000.0");
 }
 
 TEST(FormatFixed, AgreesWithExactDecimalRounding) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 #include "TestSupport.h"
 #include "flight/InfoFile.h"
 
@@ -241,6 +244,103 @@ TEST(InfoWriter, UpdateTakesTheLaterKeyOfALineHoldingTwo) {
   z.RadioZondType = 0;
   EXPECT_EQ(UpdateInfoBytes("RadioZondType RadarAboveStationExeeding:\t5\r\n", z, 0),
             "RadioZondType RadarAboveStationExeeding:\t5\r\n");
+}
+
+TEST(InfoWriter, UpdateOrderDecidesBetweenEveryTwoNeighbouringKeys) {
+  // The update order, pair by pair: a line naming both keys of a pair is written
+  // as the later key of the order, whichever of the two stands first on the line.
+  // Each expected text is that key's value in the fixture (the radar height and
+  // the type are written, as both are known).
+  InitialData d = ReadOk("20100305-0907.info");
+  ASSERT_GT(d.RadioZondType, 0);
+  ASSERT_GT(d.RadarAboveStationExeeding, -99.0f);
+  struct Pair {
+    const char* earlier;
+    const char* later;
+    const char* written;
+  };
+  const Pair pairs[] = {
+      {"StationSynopticIndex", "StationLongitude", "StationLongitude:\t37.567"},
+      {"StationLongitude", "StationLattitude", "StationLattitude:\t55.833"},
+      {"StationLattitude", "OnGroundWindDirection", "OnGroundWindDirection:\t270"},
+      {"OnGroundWindDirection", "StationHeightAboveSeaLevel", "StationHeightAboveSeaLevel:\t147"},
+      {"StationHeightAboveSeaLevel", "OnGroundPressure", "OnGroundPressure:\t1003.4"},
+      {"OnGroundPressure", "OnGroundWindVelocity", "OnGroundWindVelocity:\t4"},
+      {"OnGroundWindVelocity", "OnGroundHumidityError", "OnGroundHumidityError:\t1.5"},
+      {"OnGroundHumidityError", "OnGroundTemperatureError", "OnGroundTemperatureError:\t-0.25"},
+      {"OnGroundTemperatureError", "StartYear", "StartYear:\t2010"},
+      {"StartYear", "StartMonth", "StartMonth:\t3"},
+      {"StartMonth", "StartDay", "StartDay:\t5"},
+      {"StartDay", "StartHour", "StartHour:\t9"},
+      {"StartHour", "StartMinute", "StartMinute:\t7"},
+      {"StartMinute", "NebulosityCode", "NebulosityCode:\t8/6//"},
+      {"NebulosityCode", "RadioZondType", "RadioZondType:\t90"},
+      {"RadioZondType", "RadarAboveStationExeeding", "RadarAboveStationExeeding:\t12"},
+  };
+  for (const Pair& p : pairs) {
+    const std::string expected = std::string(p.written) + "\r\n";
+    const std::string a(p.earlier);
+    const std::string b(p.later);
+    EXPECT_EQ(UpdateInfoBytes(a + " " + b + ":\t0\r\n", d, 0), expected) << a << " / " << b;
+    EXPECT_EQ(UpdateInfoBytes(b + " " + a + ":\t0\r\n", d, 0), expected) << b << " / " << a;
+  }
+}
+
+TEST(SplitLines, EachLineEndCountsOnceAndEndsNoEmptyLastLine) {
+  using Lines = std::vector<std::string_view>;
+  EXPECT_EQ(SplitLines(""), Lines{});
+  // A lone CR as the very last byte ends the last line and starts no other.
+  EXPECT_EQ(SplitLines("a\r"), (Lines{"a"}));
+  EXPECT_EQ(SplitLines("\r"), (Lines{""}));
+  // CR LF is one line end, at the end, in the middle and at the very start.
+  EXPECT_EQ(SplitLines("a\r\n"), (Lines{"a"}));
+  EXPECT_EQ(SplitLines("a\r\nb"), (Lines{"a", "b"}));
+  EXPECT_EQ(SplitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
+  EXPECT_EQ(SplitLines("\r\na"), (Lines{"", "a"}));
+  EXPECT_EQ(SplitLines("\r\n"), (Lines{""}));
+  EXPECT_EQ(SplitLines("a\r\n\r\nb"), (Lines{"a", "", "b"}));
+  // Two CRs, or LF then CR, are two line ends.
+  EXPECT_EQ(SplitLines("a\r\rb"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(SplitLines("a\n\rb"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(SplitLines("a\rb\nc\r\nd\r"), (Lines{"a", "b", "c", "d"}));
+  // A view ending in a CR ends there, whatever byte follows it in memory.
+  const std::string buffer = "a\r\nb";
+  EXPECT_EQ(SplitLines(std::string_view(buffer.data(), 2)), (Lines{"a"}));
+}
+
+TEST(ReadInfo, AnyMixOfLineEndsReadsTheSameEntries) {
+  const char* const texts[] = {
+      // every line ended by a lone CR, the last byte included
+      "StationSynopticIndex:\t27612\rStartYear:\t2010\rStartMonth:\t3\rStartDay:\t5\r"
+      "StartHour:\t9\rStartMinute:\t7\rRadioZondType:\t90\r",
+      // CR LF throughout, the last line too
+      "StationSynopticIndex:\t27612\r\nStartYear:\t2010\r\nStartMonth:\t3\r\nStartDay:\t5\r\n"
+      "StartHour:\t9\r\nStartMinute:\t7\r\nRadioZondType:\t90\r\n",
+      // CR LF, CR and LF mixed in the middle, a CR LF first and a lone CR last
+      "\r\nStationSynopticIndex:\t27612\r\nStartYear:\t2010\rStartMonth:\t3\nStartDay:\t5\r\n\r\n"
+      "StartHour:\t9\n\rStartMinute:\t7\r\nRadioZondType:\t90\r",
+  };
+  for (const char* text : texts) {
+    InitialData d;
+    const InfoReadResult r = ParseInfo(text, "station.info", true, d);
+    EXPECT_TRUE(r.ok) << text;
+    EXPECT_EQ(d.StationSynopticIndex, 27612) << text;
+    EXPECT_EQ(d.StartYear, 2010) << text;
+    EXPECT_EQ(d.StartDay, 5) << text;
+    EXPECT_EQ(d.StartMinute, 7) << text;
+    EXPECT_EQ(d.RadioZondType, 90) << text;  // a line end is never part of a value
+    EXPECT_TRUE(d.ExtraLines.empty()) << text;
+  }
+}
+
+TEST(InfoWriter, UpdateWritesEachLineOnceWithCrLfWhateverItsEnd) {
+  InitialData d = ReadOk("20100305-0907.info");
+  // Every line, empty ones included, comes back once with CR LF; a lone CR at the
+  // very end makes no extra line.
+  EXPECT_EQ(UpdateInfoBytes("StartYear:\t1999\r", d, 0), "StartYear:\t2010\r\n");
+  EXPECT_EQ(UpdateInfoBytes("StartYear:\t1999\r\n", d, 0), "StartYear:\t2010\r\n");
+  EXPECT_EQ(UpdateInfoBytes("\r\nStartYear:\t1999\r\nx\r", d, 0), "\r\nStartYear:\t2010\r\nx\r\n");
+  EXPECT_EQ(UpdateInfoBytes("x\r\n\r\nStartDay:\t1\ry\n", d, 0), "x\r\n\r\nStartDay:\t5\r\ny\r\n");
 }
 
 TEST(TakeInfoFields, AnyTwoCharacterIntegerTypeIsStored) {

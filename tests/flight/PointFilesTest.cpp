@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
 
 #include "TestSupport.h"
 #include "flight/PointFiles.h"
@@ -133,6 +136,62 @@ TEST(ReadCrd, ARecordCutShortGetsZeros) {
   ASSERT_EQ(a.Count(), 2);
   EXPECT_EQ(a[1].Az, kRadToDeg);
   EXPECT_EQ(a[1].El, 0.0);
+}
+
+TEST(ReadCrd, ExtraNumbersAfterTheLastColumnAreIgnored) {
+  // Numbers after the elevation belong to no column: the rest of the line is
+  // skipped, so the next line still starts the next record with its time.
+  CrdArray a;
+  ASSERT_TRUE(ReadCrd(DataFile("extra_numbers_after_last_column.crd"), a));
+  ASSERT_EQ(a.Count(), 3);
+  EXPECT_EQ(a[0].Time, 0.0);
+  EXPECT_NEAR(a[0].El, -0.008727 * kRadToDeg, 1e-9);
+  EXPECT_EQ(a[1].Time, 1.0);
+  EXPECT_EQ(a[1].SR, 144.91);
+  EXPECT_NEAR(a[1].Az, 1.570796 * kRadToDeg, 1e-9);
+  EXPECT_NEAR(a[1].El, 0.5 * kRadToDeg, 1e-9);
+  EXPECT_EQ(a[2].Time, 2.0);
+  EXPECT_EQ(a[2].SR, 142.84);
+  EXPECT_EQ(a[2].Az, 0.0);
+  for (int i = 0; i < a.Count(); ++i) EXPECT_FALSE(a[i].Excluded) << i;
+}
+
+TEST(PointFiles, TheSizeLimitIsInclusive) {
+  // 256 MB is the most a point file may hold: a file of exactly that size is read,
+  // one byte more is refused before anything is read. The files are sparse, so
+  // they cost no disk; NUL bytes separate numbers, so they hold no point.
+  constexpr std::uintmax_t kLimit = std::uintmax_t{256} << 20;  // the 256 MB of the message
+  dvtest::TempDir dir;
+  const std::string atLimit = dir.file("at_limit.tu");
+  const std::string overLimit = dir.file("over_limit.crd");
+  dvtest::WriteAll(atLimit, "");
+  dvtest::WriteAll(overLimit, "");
+  std::filesystem::resize_file(atLimit, kLimit);
+  std::filesystem::resize_file(overLimit, kLimit + 1);
+  {
+    TuArray tu;
+    tu.Add(TuPoint{});
+    std::string bytes;
+    EXPECT_TRUE(ReadTu(atLimit, tu, bytes));
+    EXPECT_EQ(bytes.size(), kLimit);
+    EXPECT_EQ(tu.Count(), 0);
+  }
+  CrdArray crd;
+  crd.Add(CrdPoint{});
+  try {
+    ReadCrd(overLimit, crd);
+    ADD_FAILURE() << "a file over the limit was read";
+  } catch (const FileReadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Файл слишком велик для выпуска (более 256 МБ): " + overLimit);
+  }
+  EXPECT_EQ(crd.Count(), 0);
+  // The same limit for both point files.
+  std::filesystem::rename(atLimit, dir.file("at_limit.crd"));
+  std::filesystem::rename(overLimit, dir.file("over_limit.tu"));
+  EXPECT_TRUE(ReadCrd(dir.file("at_limit.crd"), crd));
+  EXPECT_EQ(crd.Count(), 0);
+  TuArray tu;
+  EXPECT_THROW(ReadTu(dir.file("over_limit.tu"), tu), FileReadError);
 }
 
 TEST(PointWriters, LinesOfIncludedPointsOnly) {
