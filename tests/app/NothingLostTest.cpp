@@ -196,6 +196,10 @@ TEST_F(NothingLostTest, FocusKeysMoveAndReadOnlyFieldsKeepTheirText) {
   QTest::keyClick(w.edtP0, Qt::Key_Backspace, Qt::ControlModifier);
   EXPECT_EQ(w.edtP0->text(), "1003.2");
   EXPECT_EQ(Count(dialogs, "beep"), 1);
+  // Ctrl with a letter is a control character too, from A to Z (Ctrl+A would select all).
+  for (Qt::Key k : {Qt::Key_A, Qt::Key_Z, Qt::Key_V}) QTest::keyClick(w.edtP0, k, Qt::ControlModifier);
+  EXPECT_EQ(Count(dialogs, "beep"), 4);
+  EXPECT_FALSE(w.edtP0->hasSelectedText());
 }
 
 // Typed numbers are range-checked without overflowing, whatever their size.

@@ -376,3 +376,30 @@ TEST_F(PointCommandsTest, ListingRowsArePaintedByTheirFlags) {
   EXPECT_EQ(background(4), 0x800080u);  // both, selected: purple
   EXPECT_TRUE(hasYellowText(4));
 }
+
+// A launch point flagged on reading shows as excluded in the coordinate listing.
+TEST_F(PointCommandsTest, AFlaggedLaunchPointIsMarkedInTheListing) {
+  const std::string base = WriteFlight("launchmark", SteadyTu(4),
+                                       "0.00\t-999.00\t0.5\t0.1\r\n1.00\t160.00\t0.5\t0.1\r\n");
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  EXPECT_TRUE(w.lbxCRD->RowMarks(0).background);
+  EXPECT_FALSE(w.lbxCRD->RowMarks(1).background);
+}
+
+// The trajectory's back wall is a gradient from pale blue-grey to white.
+TEST_F(PointCommandsTest, TheTrajectoryChartHasItsGradient) {
+  const std::string base = WriteFlight("gradient", SteadyTu(4), SteadyCrd(4));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  w.PageControlTU->setCurrentWidget(w.tsXY);
+  QApplication::processEvents();
+  const QImage image = w.ChrtXY->toPixmap(w.ChrtXY->width(), w.ChrtXY->height()).toImage();
+  const QRect plot = w.ChrtXY->axisRect()->rect();
+  const QColor low(image.pixel(plot.left() + plot.width() / 2, plot.bottom() - 3));
+  const QColor high(image.pixel(plot.left() + plot.width() / 2, plot.top() + 3));
+  // Bottom near #E0EEF1, top near white.
+  EXPECT_NEAR(low.red(), 0xE0, 12);
+  EXPECT_NEAR(low.blue(), 0xF1, 12);
+  EXPECT_GT(high.red(), low.red() + 10);
+}

@@ -48,6 +48,11 @@ TEST(ToggleCoordinates, NoValueTest) {
   ASSERT_TRUE(ToggleCoordinates(c, Rows(2, 3)));
   EXPECT_TRUE(c[2].Excluded);
   EXPECT_FALSE(c[3].Excluded);
+  // A reversed range down to the launch point is usable (the file is marked) but
+  // flips nothing.
+  EXPECT_TRUE(ToggleCoordinates(c, Rows(2, 0)));
+  EXPECT_TRUE(c[2].Excluded);
+  EXPECT_FALSE(ToggleCoordinates(c, Rows(2, -1)));
 }
 
 TEST(TimeFailure, TheWorkedExample) {
