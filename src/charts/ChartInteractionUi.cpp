@@ -32,8 +32,9 @@ void TfmMainFrm::ChartsBeforeDrawSeries(TChart* sender, QCPPainter* painter) {
   const QRect plot = sender->axisRect()->rect();
   // Held just outside the plot: a zoomed or extreme time scale may put the edges
   // too far away for the painter's integer arithmetic.
+  // (max then min: a plot not laid out yet has its right edge left of its left one).
   const auto edge = [&](double t) {
-    return std::clamp(sender->xAxis->coordToPixel(t), plot.left() - 2.0, plot.right() + 2.0);
+    return std::min(std::max(sender->xAxis->coordToPixel(t), plot.left() - 2.0), plot.right() + 2.0);
   };
   const double x1 = edge(range->StartTime);
   const double x2 = edge(range->EndTime);

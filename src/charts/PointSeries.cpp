@@ -226,8 +226,13 @@ void TPointSeries::drawIntoImage(QCPPainter* painter, const QTransform& device) 
   const double reach = std::max(halfW_, halfH_) + 2;
   // Zoomed in, the bounds lie far outside the plot: held near it before rounding.
   const double margin = reach + 2;
-  const auto nearX = [&](double v) { return std::clamp(v, clip.left() - margin, clip.left() + clip.width() + margin); };
-  const auto nearY = [&](double v) { return std::clamp(v, clip.top() - margin, clip.top() + clip.height() + margin); };
+  // (max then min rather than std::clamp: an empty clip may have its far edge first)
+  const auto nearX = [&](double v) {
+    return std::min(std::max(v, clip.left() - margin), clip.left() + clip.width() + margin);
+  };
+  const auto nearY = [&](double v) {
+    return std::min(std::max(v, clip.top() - margin), clip.top() + clip.height() + margin);
+  };
   x0 = nearX(x0), x1 = nearX(x1), y0 = nearY(y0), y1 = nearY(y1);
   const QRect area =
       toDevice(std::min(x0, x1) - reach, std::min(y0, y1) - reach, std::max(x0, x1) + reach + 1,
