@@ -256,6 +256,14 @@ bool MayFail(const Folder& before, const Part& p, Breakage b) {
          (own->second.mode & 0200u) == 0;
 }
 
+// A point file with no point has nothing to be saved into: refused, nothing touched.
+void CheckNothingToSave(const Input& x, const Folder& before, const dv::SaveOutcome& outcome,
+                        const char* message) {
+  if (outcome.status != dv::SaveStatus::Failed || outcome.message != message)
+    Fail("a save with no point was not refused as such");
+  if (!(Snapshot(x.folder) == before)) Fail("a save with no point touched files");
+}
+
 // The checks common to all three parts; `written` is what the own file must hold
 // after a successful save.
 void CheckSave(const Input& x, const Part& p, const Folder& before, const dv::SaveOutcome& outcome,
@@ -468,17 +476,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           (tu[0].T != static_cast<float>(info.T0) || tu[0].U != static_cast<float>(info.U0)))
         Fail("the surface point does not hold the typed values");
       written = dv::FormatTuLines(tu);
-      CheckSave(x, part, before, outcome, b, written, label);
-      if (outcome.ok()) CheckReadBack(fileName, tu);
+      if (held.Count() == 0) {
+        CheckNothingToSave(x, before, outcome, dv::kNoTuPoints);
+      } else {
+        CheckSave(x, part, before, outcome, b, written, label);
+        if (outcome.ok()) CheckReadBack(fileName, tu);
+      }
     } else if (part.ext == ".crd") {
       const dv::CrdFieldTexts f{texts[0], texts[1], texts[2], fieldsChanged};
+      const bool none = crd.Count() == 0;
       outcome = dv::SaveCrd(fileName, true, x.base, f, info, crd);
       if (outcome.ok() && crd.Count() > 0 && fieldsChanged &&
           (crd[0].SR != info.SR0 || crd[0].Az != info.Az0 || crd[0].El != info.El0))
         Fail("the launch point does not hold the typed values");
       written = dv::FormatCrdLines(crd);
-      CheckSave(x, part, before, outcome, b, written, label);
-      if (outcome.ok()) CheckReadBack(fileName, crd);
+      if (none) {
+        CheckNothingToSave(x, before, outcome, dv::kNoCrdPoints);
+      } else {
+        CheckSave(x, part, before, outcome, b, written, label);
+        if (outcome.ok()) CheckReadBack(fileName, crd);
+      }
     } else {
       const dv::InfoFieldTexts f{texts[0], texts[1], texts[2], texts[3], texts[4]};
       outcome = dv::SaveInfo(fileName, true, zone, x.base, f, info);
