@@ -353,3 +353,79 @@ TEST_F(ChartsTest, UndrawableValuesLeaveTheScalesAlone) {
   crd.xAxis->setRange(0, 1e-9);
   EXPECT_FALSE(crd.grab().isNull());
 }
+
+// With a device pixel ratio (a high-density screen, or a picture saved at a
+// scale) every marker covers the same plot area, in twice as many pixels.
+TEST_F(ChartsTest, MarkersAtTwiceTheDensityCoverTheSameArea) {
+  Load("20251016-1130");
+  charts.SetTlmOriginalsActive(false);
+  ReplotAll();
+  TPointSeries* t = charts.serT();
+  const int i = IsolatedPoint(tlm, t);
+  ASSERT_GE(i, 0);
+  const QPoint p = PixelOf(t, i);
+  const QImage twice = tlm.toPixmap(tlm.width(), tlm.height(), 2.0).toImage();
+  ASSERT_EQ(twice.size(), tlm.size() * 2);
+  ASSERT_GT(tlm.axisRect()->rect().top(), 0);  // the plot does not start at the device's edge
+  const QColor red(0xFF, 0, 0);
+  // The 5 x 5 marker around p becomes 10 x 10 device pixels, no more.
+  for (int d = 0; d < 10; ++d) {
+    EXPECT_EQ(QColor(twice.pixel(2 * (p.x() - 2) + d, 2 * (p.y() - 2))), red) << d;
+    EXPECT_EQ(QColor(twice.pixel(2 * (p.x() - 2) + d, 2 * (p.y() + 2) + 1)), red) << d;
+    EXPECT_EQ(QColor(twice.pixel(2 * (p.x() - 2), 2 * (p.y() - 2) + d)), red) << d;
+    EXPECT_EQ(QColor(twice.pixel(2 * (p.x() + 2) + 1, 2 * (p.y() - 2) + d)), red) << d;
+  }
+  EXPECT_NE(QColor(twice.pixel(2 * p.x(), 2 * (p.y() + 2) + 2)), red);
+  EXPECT_NE(QColor(twice.pixel(2 * p.x(), 2 * (p.y() - 2) - 1)), red);
+  EXPECT_NE(QColor(twice.pixel(2 * (p.x() + 2) + 2, 2 * p.y())), red);
+  EXPECT_NE(QColor(twice.pixel(2 * (p.x() - 2) - 1, 2 * p.y())), red);
+}
+
+// The legend: centred below the plot, 6 pixels above the chart's bottom edge,
+// its entries side by side with one dividing line between neighbours.
+TEST_F(ChartsTest, LegendSitsCentredAtTheBottomWithAdjoiningEntries) {
+  Load("20251016-1130");
+  for (TChart* c : {&tlm, &crd, &xy}) {
+    const QRect box = c->legend->outerRect();
+    EXPECT_GE(c->height() - 1 - box.bottom(), 6);  // the layout rounds one pixel either way
+    EXPECT_LE(c->height() - 1 - box.bottom(), 7);
+    EXPECT_EQ(box.top() - c->axisRect()->outerRect().bottom() - 1, 2);
+    EXPECT_LE(std::abs(box.left() - (c->width() - 1 - box.right())), 1);
+    EXPECT_LT(box.width(), c->width() / 2);  // as wide as its entries, not stretched
+    ASSERT_EQ(c->legend->itemCount(), 2);
+    const QRect first = c->legend->item(0)->outerRect(), second = c->legend->item(1)->outerRect();
+    EXPECT_EQ(first.right() + 1, second.left());
+    EXPECT_EQ(first.top(), second.top());
+  }
+}
+
+// The Z and El scales inside the plot: major ticks 4 pixels, minor ticks 2, both
+// pointing into the plot and none out of it.
+TEST_F(ChartsTest, InsideScalesHaveShortTicksPointingIn) {
+  Load("20251016-1130");
+  for (QCPAxis* axis : {charts.zScale(), charts.elScale()}) {
+    EXPECT_EQ(axis->tickLengthOut(), 0);
+    EXPECT_EQ(axis->subTickLengthOut(), 0);
+  }
+  const QImage image = crd.toPixmap(crd.width(), crd.height()).toImage();
+  QCPAxis* z = charts.zScale();
+  const QRect plot = crd.axisRect()->rect();
+  const QColor maroon(0x80, 0, 0);
+  // How far the Z scale's colour reaches into the plot on the row of a value.
+  const auto reach = [&](int y) {
+    int x = plot.left() - 3;
+    while (x < plot.left() && QColor(image.pixel(x, y)) != maroon) ++x;
+    EXPECT_EQ(x, plot.left()) << "nothing outside the plot on row " << y;
+    while (QColor(image.pixel(x, y)) == maroon) ++x;
+    return x - plot.left();
+  };
+  const auto rowOf = [&](double v) { return static_cast<int>(std::lround(z->coordToPixel(v))); };
+  const QVector<double> ticks = z->tickVector();
+  ASSERT_GT(ticks.size(), 2);
+  // The sub-ticks between the second and third tick reach less far than the ticks.
+  const int a = rowOf(ticks[1]), b = rowOf(ticks[2]);
+  int sub = 0;
+  for (int y = std::min(a, b) + 2; y <= std::max(a, b) - 2; ++y) sub = std::max(sub, reach(y));
+  EXPECT_EQ(reach(a) - sub, 4 - 2);
+  EXPECT_EQ(reach(b), reach(a));
+}
