@@ -139,7 +139,8 @@ class TfmMainFrm : public QMainWindow {
   void ChartsBeforeDrawSeries(TChart* sender, QCPPainter* painter);
 
   // Point editing.
-  void RefillCharts();
+  void RefillTelemetryCharts();
+  void RefillCoordinateCharts();
   void ShowListing(TListingView* listing);
   template <typename Array>
   bool CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range, Array& points,
@@ -209,9 +210,7 @@ inline constexpr int kListingWidth = 346;
 
 // Colours the window sets on chart points.
 namespace chartcolour {
-inline constexpr unsigned kOrange = 0xFF8000;   // trajectory point inside the coordinate range
-inline constexpr unsigned kFuchsia = 0xFF00FF;  // outside, excluded
-inline constexpr unsigned kNavy = 0x000080;     // outside, the series colour
+inline constexpr unsigned kFuchsia = 0xFF00FF;  // the band's hatch
 inline constexpr unsigned kTeal = 0x008080;     // the band's dotted edges
 }  // namespace chartcolour
 

@@ -1,5 +1,7 @@
 #include "charts/ArcCharts.h"
 
+#include <cmath>
+
 #include <QLinearGradient>
 
 using dv::SeriesId;
@@ -12,6 +14,8 @@ namespace {
 // Colours of the form and the series (#RRGGBB).
 constexpr QRgb kNavy = 0x000080, kBlue = 0x0000FF, kMaroon = 0x800000, kRed = 0xFF0000,
                kGreen = 0x008000, kTeal = 0x008080, kAqua = 0x00FFFF, kLime = 0x00FF00;
+// The trajectory highlight: inside the coordinate range, and outside it an excluded point.
+constexpr QRgb kOrange = 0xFF8000, kFuchsia = 0xFF00FF;
 
 QColor rgb(QRgb c) { return QColor::fromRgb(c); }
 
@@ -229,20 +233,117 @@ void ArcCharts::ClearCharts() {
   for (auto& s : series_) {
     if (s) s->clear();
   }
+  trajectoryHighlighted_ = false;
   replotAll();
+}
+
+namespace {
+const std::vector<SeriesId>& AllSeries() {
+  static const std::vector<SeriesId> all = [] {
+    std::vector<SeriesId> ids;
+    for (int i = 0; i < dv::kSeriesCount; ++i) ids.push_back(static_cast<SeriesId>(i));
+    return ids;
+  }();
+  return all;
+}
+}  // namespace
+
+// The plan works on the series' own storage: swapped in, changed, swapped back.
+void ArcCharts::swapIn(dv::FillPlan& plan, const std::vector<SeriesId>& ids) {
+  for (SeriesId id : ids) {
+    plan[id].swap(series(id)->points());
+    if (id == SeriesId::XY || id == SeriesId::XYOrg) plan.labels(id).swap(series(id)->labels());
+  }
+}
+
+void ArcCharts::swapOut(dv::FillPlan& plan, const std::vector<SeriesId>& ids) {
+  swapIn(plan, ids);  // a swap is its own inverse
 }
 
 void ArcCharts::FillCharts(const dv::FlightPoints& points) {
   if (!series_[0]) return;
-  // Fill straight into the series' storage: swap in, append, swap back.
   dv::FillPlan plan;
-  for (int i = 0; i < dv::kSeriesCount; ++i) plan.series[i].swap(series_[i]->points());
+  swapIn(plan, AllSeries());
   dv::AppendFillPlan(points, plan);
-  for (int i = 0; i < dv::kSeriesCount; ++i) {
-    series_[i]->points().swap(plan.series[i]);
-    series_[i]->pointsChanged();
-  }
+  swapOut(plan, AllSeries());
+  for (auto& s : series_) s->pointsChanged();
   replotAll();
+}
+
+void ArcCharts::refillPass(const dv::FlightPoints& points, dv::FillPass pass) {
+  const std::vector<SeriesId> ids = dv::SeriesOfPass(pass);
+  for (SeriesId id : ids) series(id)->clear();
+  dv::FillPlan plan;
+  swapIn(plan, ids);
+  dv::AppendFillPass(points, pass, plan);
+  swapOut(plan, ids);
+  for (SeriesId id : ids) series(id)->pointsChanged();
+}
+
+void ArcCharts::RefillTelemetry(const dv::FlightPoints& points) {
+  if (!series_[0]) return;
+  refillPass(points, dv::FillPass::CurrentTelemetry);
+  tlm_->replotWhenShown();
+}
+
+void ArcCharts::RefillCoordinates(const dv::FlightPoints& points) {
+  if (!series_[0]) return;
+  refillPass(points, dv::FillPass::CurrentCoordinates);
+  trajectoryHighlighted_ = false;
+  crd_->replotWhenShown();
+  xy_->replotWhenShown();
+}
+
+void ArcCharts::RecolourTelemetry(const dv::TuArray& points, int first, int last) {
+  if (!series_[0]) return;
+  dv::RecolourTelemetry(points, first, last, serT()->points(), serU()->points());
+  tlm_->replotWhenShown();
+}
+
+void ArcCharts::RecolourCoordinates(const dv::CrdArray& points, int first, int last) {
+  if (!series_[0]) return;
+  const std::vector<SeriesId>& ids = dv::SeriesOfPass(dv::FillPass::CurrentCoordinates);
+  dv::FillPlan plan;
+  swapIn(plan, ids);
+  dv::RecolourCoordinates(points, first, last, plan);
+  swapOut(plan, ids);
+  crd_->replotWhenShown();
+  xy_->replotWhenShown();
+}
+
+bool ArcCharts::HighlightTrajectory(double from, double to) {
+  TPointSeries* xy = serXY();
+  if (!xy) return false;
+  dv::ChartPoints& points = xy->points();
+  const dv::ChartLabels& labels = xy->labels();
+  bool changed = false;
+  for (std::size_t i = 0; i < points.size() && i < labels.size(); ++i) {
+    if (points[i].placeholder()) continue;
+    const dv::ChartLabel& label = labels[i];
+    // A point without a usable time ends the highlight where it stands.
+    if (!std::isfinite(label.seconds)) break;
+    // The tab of a point excluded when filled keeps it fuchsia outside the range.
+    const std::uint32_t colour = label.seconds >= from && label.seconds <= to ? kOrange
+                                 : label.tab                                  ? kFuchsia
+                                                                              : kNavy;
+    changed |= points[i].colour != colour;
+    points[i].colour = colour;
+  }
+  trajectoryHighlighted_ = true;
+  return changed;
+}
+
+void ArcCharts::ClearTrajectoryHighlight() {
+  TPointSeries* xy = serXY();
+  if (!xy || !trajectoryHighlighted_) return;
+  dv::ChartPoints& points = xy->points();
+  const dv::ChartLabels& labels = xy->labels();
+  for (std::size_t i = 0; i < points.size() && i < labels.size(); ++i) {
+    if (points[i].placeholder()) continue;
+    points[i].colour = labels[i].tab ? dv::excluded_colour::kXY : dv::kSeriesColour;
+  }
+  trajectoryHighlighted_ = false;
+  xy_->replotWhenShown();
 }
 
 void ArcCharts::SetCrdOriginalsActive(bool active) {

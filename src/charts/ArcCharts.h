@@ -26,6 +26,20 @@ class ArcCharts : public QObject {
   // Appends the points of the four arrays (does not clear first).
   void FillCharts(const dv::FlightPoints& points);
 
+  // After an edit: the current series of the edited array only. The original
+  // series are filled once per open and never change after it.
+  void RefillTelemetry(const dv::FlightPoints& points);
+  void RefillCoordinates(const dv::FlightPoints& points);
+  // After only the flags of the records first..last changed.
+  void RecolourTelemetry(const dv::TuArray& points, int first, int last);
+  void RecolourCoordinates(const dv::CrdArray& points, int first, int last);
+
+  // The trajectory points whose label time lies in from..to orange, the others
+  // in their own colours; true when a colour changed.
+  bool HighlightTrajectory(double from, double to);
+  // Back to the colours of the fill (what a refill of the charts leaves).
+  void ClearTrajectoryHighlight();
+
   // The original series of a chart and its "Исх." group, with their legend boxes.
   void SetCrdOriginalsActive(bool active);
   void SetTlmOriginalsActive(bool active);
@@ -71,8 +85,13 @@ class ArcCharts : public QObject {
                            const QString& title, QRgb colour, int halfW, int halfH, bool edited);
   void onPointClicked(QCPAbstractPlottable* plottable, int index);
   void replotAll();
+  // Clears the series of a pass and fills them again, swapping their storage in and out.
+  void refillPass(const dv::FlightPoints& points, dv::FillPass pass);
+  void swapIn(dv::FillPlan& plan, const std::vector<dv::SeriesId>& ids);
+  void swapOut(dv::FillPlan& plan, const std::vector<dv::SeriesId>& ids);
 
   QPointer<TChart> tlm_, crd_, xy_;
   QPointer<QCPAxis> srAxis_, azAxis_;
   std::array<QPointer<TPointSeries>, dv::kSeriesCount> series_{};
+  bool trajectoryHighlighted_ = false;
 };

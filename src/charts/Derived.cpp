@@ -1,5 +1,6 @@
 #include "charts/Derived.h"
 
+#include <algorithm>
 #include <numbers>
 
 #include "common/Helpers.h"
@@ -12,15 +13,20 @@ constexpr double kDegToRadian = std::numbers::pi / 180.0;
 
 ChartPoint Plotted(double x, double y, bool excluded, std::uint32_t excludedColour) {
   ChartPoint p;
-  p.x = x;
-  p.y = y;
+  p.x = ChartCoordinate(x);
+  p.y = ChartCoordinate(y);
   if (excluded) p.colour = excludedColour;
   return p;
 }
 
+std::uint32_t ColourOf(bool excluded, std::uint32_t excludedColour) {
+  return excluded ? excludedColour : kSeriesColour;
+}
+
 // Reserve once per fill: the series are rebuilt on every edit, and growing a
 // 20,000-point vector step by step would cost more than filling it.
-void ReserveMore(ChartPoints& v, int more) {
+template <typename V>
+void ReserveMore(V& v, int more) {
   if (more > 0) v.reserve(v.size() + static_cast<std::size_t>(more));
 }
 
@@ -28,9 +34,10 @@ void ReserveMore(ChartPoints& v, int more) {
 // and whether a value out of range leaves a placeholder or nothing.
 template <bool Current>
 void AppendCoordinates(const CrdArray& arr, ChartPoints& sr, ChartPoints& az, ChartPoints& el,
-                       ChartPoints& xy, ChartPoints& z) {
+                       ChartPoints& xy, ChartLabels& labels, ChartPoints& z) {
   const int n = arr.Count();
   for (auto* v : {&sr, &az, &el, &xy, &z}) ReserveMore(*v, n);
+  ReserveMore(labels, n);
   for (int i = 0; i < n; ++i) {
     const CrdPoint& p = arr[i];
     const bool excluded = Current && p.Excluded;
@@ -52,10 +59,8 @@ void AppendCoordinates(const CrdArray& arr, ChartPoints& sr, ChartPoints& az, Ch
     }
     if (p.SR >= kCrdMissingLimit && p.Az >= kCrdMissingLimit && p.El >= kCrdMissingLimit) {
       const CrdDerived d = DeriveCrd(p);
-      ChartPoint t = Plotted(d.X / kMetresPerKm, d.Y / kMetresPerKm, excluded, excluded_colour::kXY);
-      t.labelTime = LabelSeconds(p.Time);
-      t.labelTab = excluded;
-      xy.push_back(t);
+      xy.push_back(Plotted(d.X / kMetresPerKm, d.Y / kMetresPerKm, excluded, excluded_colour::kXY));
+      labels.push_back(ChartLabel{LabelSeconds(p.Time), excluded});
       if (d.Z > kZPlotLow && d.Z < kZPlotHigh) {
         z.push_back(Plotted(p.Time, d.Z / kMetresPerKm, excluded, excluded_colour::kZ));
       } else if (Current) {
@@ -63,9 +68,48 @@ void AppendCoordinates(const CrdArray& arr, ChartPoints& sr, ChartPoints& az, Ch
       }
     } else if (Current) {
       xy.emplace_back();
+      labels.emplace_back();
       z.emplace_back();
     }
   }
+}
+
+void AppendCurrentTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u) {
+  // Out of range leaves a placeholder.
+  ReserveMore(t, arr.Count());
+  ReserveMore(u, arr.Count());
+  for (int i = 0; i < arr.Count(); ++i) {
+    const TuPoint& p = arr[i];
+    // Written as "not below" so that a NaN also becomes a placeholder.
+    if (!(std::fabs(p.T) < kTlmPlotLimit)) {
+      t.emplace_back();
+    } else {
+      t.push_back(Plotted(p.Time, p.T, p.TExcluded, excluded_colour::kT));
+    }
+    if (!(std::fabs(p.U) < kTlmPlotLimit)) {
+      u.emplace_back();
+    } else {
+      u.push_back(Plotted(p.Time, p.U, p.UExcluded, excluded_colour::kU));
+    }
+  }
+}
+
+void AppendOriginalTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u) {
+  // Out of range adds nothing.
+  ReserveMore(t, arr.Count());
+  ReserveMore(u, arr.Count());
+  for (int i = 0; i < arr.Count(); ++i) {
+    const TuPoint& p = arr[i];
+    if (std::fabs(p.T) < kTlmPlotLimit) t.push_back(Plotted(p.Time, p.T, false, 0));
+    if (std::fabs(p.U) < kTlmPlotLimit) u.push_back(Plotted(p.Time, p.U, false, 0));
+  }
+}
+
+// The stretch first..last clipped to the series; empty when first > last.
+bool Clip(int& first, int& last, std::size_t size) {
+  first = std::max(first, 0);
+  last = std::min(last, static_cast<int>(size) - 1);
+  return first <= last;
 }
 
 }  // namespace
@@ -93,54 +137,92 @@ std::string TrajectoryLabel(double time, bool excluded) {
   return text;
 }
 
-std::string LabelText(const ChartPoint& p) {
-  if (!p.hasLabel()) return {};
-  std::string text = FormatFixed(p.labelTime, 0, 0);
-  if (p.labelTab) text += '\t';
+std::string LabelText(const ChartLabel& label) {
+  if (!label.has()) return {};
+  std::string text = FormatFixed(label.seconds, 0, 0);
+  if (label.tab) text += '\t';
   return text;
 }
 
+std::vector<SeriesId> SeriesOfPass(FillPass pass) {
+  switch (pass) {
+    case FillPass::CurrentTelemetry: return {SeriesId::T, SeriesId::U};
+    case FillPass::OriginalTelemetry: return {SeriesId::TOrg, SeriesId::UOrg};
+    case FillPass::CurrentCoordinates: return {SeriesId::Z, SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY};
+    case FillPass::OriginalCoordinates:
+      return {SeriesId::ZOrg, SeriesId::SROrg, SeriesId::AzOrg, SeriesId::ElOrg, SeriesId::XYOrg};
+  }
+  return {};
+}
+
+void AppendFillPass(const FlightPoints& points, FillPass pass, FillPlan& plan) {
+  switch (pass) {
+    case FillPass::CurrentTelemetry:
+      AppendCurrentTelemetry(points.TuPoints, plan[SeriesId::T], plan[SeriesId::U]);
+      break;
+    case FillPass::OriginalTelemetry:
+      AppendOriginalTelemetry(points.TuOrgPoints, plan[SeriesId::TOrg], plan[SeriesId::UOrg]);
+      break;
+    case FillPass::CurrentCoordinates:
+      AppendCoordinates<true>(points.CrdPoints, plan[SeriesId::SR], plan[SeriesId::Az], plan[SeriesId::El],
+                              plan[SeriesId::XY], plan.xyLabels, plan[SeriesId::Z]);
+      break;
+    case FillPass::OriginalCoordinates:
+      AppendCoordinates<false>(points.CrdOrgPoints, plan[SeriesId::SROrg], plan[SeriesId::AzOrg],
+                               plan[SeriesId::ElOrg], plan[SeriesId::XYOrg], plan.xyOrgLabels,
+                               plan[SeriesId::ZOrg]);
+      break;
+  }
+}
+
 void AppendFillPlan(const FlightPoints& points, FillPlan& plan) {
-  // Pass 1: current telemetry; out of range leaves a placeholder.
-  {
-    const TuArray& arr = points.TuPoints;
-    ChartPoints& t = plan[SeriesId::T];
-    ChartPoints& u = plan[SeriesId::U];
-    ReserveMore(t, arr.Count());
-    ReserveMore(u, arr.Count());
-    for (int i = 0; i < arr.Count(); ++i) {
-      const TuPoint& p = arr[i];
-      // Written as "not below" so that a NaN also becomes a placeholder.
-      if (!(std::fabs(p.T) < kTlmPlotLimit)) {
-        t.emplace_back();
-      } else {
-        t.push_back(Plotted(p.Time, p.T, p.TExcluded, excluded_colour::kT));
-      }
-      if (!(std::fabs(p.U) < kTlmPlotLimit)) {
-        u.emplace_back();
-      } else {
-        u.push_back(Plotted(p.Time, p.U, p.UExcluded, excluded_colour::kU));
-      }
-    }
+  for (FillPass pass : {FillPass::CurrentTelemetry, FillPass::OriginalTelemetry, FillPass::CurrentCoordinates,
+                        FillPass::OriginalCoordinates})
+    AppendFillPass(points, pass, plan);
+}
+
+// The recolouring takes each value through the same tests as the fill, so that
+// it gives every point, drawn or not, exactly the colour a fresh fill gives it.
+void RecolourTelemetry(const TuArray& points, int first, int last, ChartPoints& t, ChartPoints& u) {
+  if (!Clip(first, last, std::min({t.size(), u.size(), static_cast<std::size_t>(points.Count())}))) return;
+  for (int i = first; i <= last; ++i) {
+    const TuPoint& p = points[i];
+    const auto k = static_cast<std::size_t>(i);
+    t[k].colour = std::fabs(p.T) < kTlmPlotLimit ? ColourOf(p.TExcluded, excluded_colour::kT) : kSeriesColour;
+    u[k].colour = std::fabs(p.U) < kTlmPlotLimit ? ColourOf(p.UExcluded, excluded_colour::kU) : kSeriesColour;
   }
-  // Pass 2: original telemetry; out of range adds nothing.
-  {
-    const TuArray& arr = points.TuOrgPoints;
-    ChartPoints& t = plan[SeriesId::TOrg];
-    ChartPoints& u = plan[SeriesId::UOrg];
-    ReserveMore(t, arr.Count());
-    ReserveMore(u, arr.Count());
-    for (int i = 0; i < arr.Count(); ++i) {
-      const TuPoint& p = arr[i];
-      if (std::fabs(p.T) < kTlmPlotLimit) t.push_back(Plotted(p.Time, p.T, false, 0));
-      if (std::fabs(p.U) < kTlmPlotLimit) u.push_back(Plotted(p.Time, p.U, false, 0));
+}
+
+void RecolourCoordinates(const CrdArray& points, int first, int last, FillPlan& plan) {
+  ChartPoints& sr = plan[SeriesId::SR];
+  ChartPoints& az = plan[SeriesId::Az];
+  ChartPoints& el = plan[SeriesId::El];
+  ChartPoints& xy = plan[SeriesId::XY];
+  ChartPoints& z = plan[SeriesId::Z];
+  ChartLabels& labels = plan.xyLabels;
+  const std::size_t n = std::min({sr.size(), az.size(), el.size(), xy.size(), z.size(), labels.size(),
+                                  static_cast<std::size_t>(points.Count())});
+  if (!Clip(first, last, n)) return;
+  for (int i = first; i <= last; ++i) {
+    const CrdPoint& p = points[i];
+    const bool excluded = p.Excluded;
+    const auto k = static_cast<std::size_t>(i);
+    const auto paint = [excluded](bool plotted, ChartPoint& point, std::uint32_t colour) {
+      point.colour = plotted ? ColourOf(excluded, colour) : kSeriesColour;
+    };
+    paint(p.SR > kCrdMissingLimit, sr[k], excluded_colour::kSR);
+    paint(p.Az > kCrdMissingLimit, az[k], excluded_colour::kAz);
+    paint(p.El > kCrdMissingLimit, el[k], excluded_colour::kEl);
+    const bool derived = p.SR >= kCrdMissingLimit && p.Az >= kCrdMissingLimit && p.El >= kCrdMissingLimit;
+    paint(derived, xy[k], excluded_colour::kXY);
+    labels[k].tab = derived && excluded;
+    bool zPlotted = false;
+    if (derived) {
+      const double height = DeriveCrd(p).Z;
+      zPlotted = height > kZPlotLow && height < kZPlotHigh;
     }
+    paint(zPlotted, z[k], excluded_colour::kZ);
   }
-  // Passes 3 and 4.
-  AppendCoordinates<true>(points.CrdPoints, plan[SeriesId::SR], plan[SeriesId::Az],
-                          plan[SeriesId::El], plan[SeriesId::XY], plan[SeriesId::Z]);
-  AppendCoordinates<false>(points.CrdOrgPoints, plan[SeriesId::SROrg], plan[SeriesId::AzOrg],
-                           plan[SeriesId::ElOrg], plan[SeriesId::XYOrg], plan[SeriesId::ZOrg]);
 }
 
 FillPlan MakeFillPlan(const FlightPoints& points) {

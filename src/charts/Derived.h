@@ -66,35 +66,69 @@ enum class SeriesId : int {
 };
 inline constexpr int kSeriesCount = 14;
 
-// One chart point. A placeholder has no coordinates (NaN) but holds its index,
-// so that point i of a series fed from a current array stays record i.
+// One chart point: 12 bytes, since a flight keeps 14 series of them. Single
+// precision is finer than a pixel for every quantity a chart shows. A placeholder
+// has no coordinates (NaN) but holds its index, so that point i of a series fed
+// from a current array stays record i.
 struct ChartPoint {
-  double x = std::numeric_limits<double>::quiet_NaN();
-  double y = std::numeric_limits<double>::quiet_NaN();
-  // Trajectory points only: the label's whole seconds (NaN: no label). The text
-  // is made on demand (LabelText) since nothing displays it.
-  double labelTime = std::numeric_limits<double>::quiet_NaN();
+  float x = std::numeric_limits<float>::quiet_NaN();
+  float y = std::numeric_limits<float>::quiet_NaN();
   std::uint32_t colour = kSeriesColour;
-  bool labelTab = false;  // the label ends in a tab: excluded when filled
 
   bool placeholder() const { return std::isnan(x); }
-  bool hasLabel() const { return !std::isnan(labelTime); }
 };
 using ChartPoints = std::vector<ChartPoint>;
 
-// The label text of a point ("" when it has none).
-std::string LabelText(const ChartPoint& p);
+// A value as a chart coordinate: beyond single precision it becomes infinite,
+// which no chart draws, ranges or hits.
+inline float ChartCoordinate(double v) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (v > kMax) return std::numeric_limits<float>::infinity();
+  if (v < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(v);  // NaN stays NaN
+}
 
-// Points per series, indexed by SeriesId.
+// The label of a trajectory point, kept beside the two trajectory series only:
+// the whole seconds (NaN: no label) and the tab of a point excluded when filled.
+// The text is made on demand (LabelText); the highlight reads the number.
+struct ChartLabel {
+  double seconds = std::numeric_limits<double>::quiet_NaN();
+  bool tab = false;
+
+  bool has() const { return !std::isnan(seconds); }
+};
+using ChartLabels = std::vector<ChartLabel>;
+
+// The label text of a point ("" when it has none).
+std::string LabelText(const ChartLabel& label);
+
+// Points per series, indexed by SeriesId, and the labels of the trajectory series.
 struct FillPlan {
   std::array<ChartPoints, kSeriesCount> series;
+  ChartLabels xyLabels, xyOrgLabels;
   ChartPoints& operator[](SeriesId id) { return series[static_cast<int>(id)]; }
   const ChartPoints& operator[](SeriesId id) const { return series[static_cast<int>(id)]; }
+  ChartLabels& labels(SeriesId id) { return id == SeriesId::XYOrg ? xyOrgLabels : xyLabels; }
+  const ChartLabels& labels(SeriesId id) const { return id == SeriesId::XYOrg ? xyOrgLabels : xyLabels; }
 };
 
+// The four passes of a fill, each feeding its own series: an edit of one array
+// refills only the series of its pass.
+enum class FillPass { CurrentTelemetry, OriginalTelemetry, CurrentCoordinates, OriginalCoordinates };
+// The series of a pass, in the order of SeriesId.
+std::vector<SeriesId> SeriesOfPass(FillPass pass);
+
+// Appends the points of one pass to `plan`; does not clear it first.
+void AppendFillPass(const FlightPoints& points, FillPass pass, FillPlan& plan);
 // Appends the points of the four passes (current telemetry, original telemetry,
 // current coordinates, original coordinates) to `plan`; does not clear it first.
 void AppendFillPlan(const FlightPoints& points, FillPlan& plan);
 FillPlan MakeFillPlan(const FlightPoints& points);
+
+// After flags of the records first..last changed (and nothing else): gives
+// those points of the current series the colours (and trajectory labels) a
+// fresh fill would give them. The series must hold a fill of the same array.
+void RecolourTelemetry(const TuArray& points, int first, int last, ChartPoints& t, ChartPoints& u);
+void RecolourCoordinates(const CrdArray& points, int first, int last, FillPlan& plan);
 
 }  // namespace dv

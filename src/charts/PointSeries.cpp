@@ -35,15 +35,16 @@ struct PointMap {
   bool keyHorizontal;
   PointMap(const QCPAxis* k, const QCPAxis* v)
       : key(k), value(v), keyHorizontal(k->orientation() == Qt::Horizontal) {}
-  void operator()(const dv::ChartPoint& p, double& px, double& py) const {
+  void operator()(double x, double y, double& px, double& py) const {
     if (keyHorizontal) {
-      px = key(p.x);
-      py = value(p.y);
+      px = key(x);
+      py = value(y);
     } else {
-      px = value(p.y);
-      py = key(p.x);
+      px = value(y);
+      py = key(x);
     }
   }
+  void operator()(const dv::ChartPoint& p, double& px, double& py) const { (*this)(p.x, p.y, px, py); }
 };
 
 // Points far outside the plot are dropped before rounding, so this stays in range.
@@ -57,7 +58,7 @@ inline int roundPixel(double v) {
 // but never drawn, ranged or hit.
 const double kDrawableLimit = QCPRange::maxRange / 4;
 inline bool drawable(double v) { return std::fabs(v) < kDrawableLimit; }  // false for NaN and INF
-inline bool drawable(const dv::ChartPoint& p) { return drawable(p.x) && drawable(p.y); }
+inline bool drawable(const dv::ChartPoint& p) { return drawable(double{p.x}) && drawable(double{p.y}); }
 
 }  // namespace
 
@@ -90,11 +91,14 @@ void TPointSeries::setColour(int i, const QColor& colour) {
 }
 
 QString TPointSeries::label(int i) const {
-  return QString::fromStdString(dv::LabelText(points_.at(static_cast<std::size_t>(i))));
+  const auto k = static_cast<std::size_t>(i);
+  points_.at(k);  // the index is checked against the points, as for every other accessor
+  return k < labels_.size() ? QString::fromStdString(dv::LabelText(labels_[k])) : QString();
 }
 
 void TPointSeries::clear() {
   points_.clear();  // keeps the capacity for the next fill
+  labels_.clear();
   bounds_ = Bounds{};
 }
 
@@ -104,14 +108,15 @@ void TPointSeries::updateBounds() {
   Bounds b;
   for (const dv::ChartPoint& p : points_) {
     if (!drawable(p)) continue;
+    const double x = p.x, y = p.y;
     if (!b.found) {
-      b = {true, p.x, p.x, p.y, p.y};
+      b = {true, x, x, y, y};
       continue;
     }
-    b.xMin = std::min(b.xMin, p.x);
-    b.xMax = std::max(b.xMax, p.x);
-    b.yMin = std::min(b.yMin, p.y);
-    b.yMax = std::max(b.yMax, p.y);
+    b.xMin = std::min(b.xMin, x);
+    b.xMax = std::max(b.xMax, x);
+    b.yMin = std::min(b.yMin, y);
+    b.yMax = std::max(b.yMax, y);
   }
   bounds_ = b;
 }
@@ -125,8 +130,9 @@ QCPRange TPointSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomai
   foundRange = false;
   QCPRange r;
   for (const dv::ChartPoint& p : points_) {
-    if (!drawable(p) || (inSignDomain == QCP::sdPositive ? p.x <= 0 : p.x >= 0)) continue;
-    r = foundRange ? QCPRange(std::min(r.lower, p.x), std::max(r.upper, p.x)) : QCPRange(p.x, p.x);
+    const double x = p.x;
+    if (!drawable(p) || (inSignDomain == QCP::sdPositive ? x <= 0 : x >= 0)) continue;
+    r = foundRange ? QCPRange(std::min(r.lower, x), std::max(r.upper, x)) : QCPRange(x, x);
     foundRange = true;
   }
   return r;
@@ -145,7 +151,8 @@ QCPRange TPointSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDom
     if (!drawable(p) || (!allKeys && !inKeyRange.contains(p.x))) continue;
     if (inSignDomain == QCP::sdPositive && p.y <= 0) continue;
     if (inSignDomain == QCP::sdNegative && p.y >= 0) continue;
-    r = foundRange ? QCPRange(std::min(r.lower, p.y), std::max(r.upper, p.y)) : QCPRange(p.y, p.y);
+    const double y = p.y;
+    r = foundRange ? QCPRange(std::min(r.lower, y), std::max(r.upper, y)) : QCPRange(y, y);
     foundRange = true;
   }
   return r;
@@ -221,8 +228,8 @@ void TPointSeries::drawIntoImage(QCPPainter* painter, const QTransform& device) 
   const QRect deviceClip =
       toDevice(clip.left(), clip.top(), clip.left() + clip.width(), clip.top() + clip.height());
   double x0, y0, x1, y1;
-  map({bounds_.xMin, bounds_.yMin, 0, 0, false}, x0, y0);
-  map({bounds_.xMax, bounds_.yMax, 0, 0, false}, x1, y1);
+  map(bounds_.xMin, bounds_.yMin, x0, y0);
+  map(bounds_.xMax, bounds_.yMax, x1, y1);
   const double reach = std::max(halfW_, halfH_) + 2;
   // Zoomed in, the bounds lie far outside the plot: held near it before rounding.
   const double margin = reach + 2;

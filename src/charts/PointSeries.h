@@ -40,6 +40,9 @@ class TPointSeries : public QCPAbstractPlottable {
   void clear();
   dv::ChartPoints& points() { return points_; }
   const dv::ChartPoints& points() const { return points_; }
+  // The trajectory series' labels, one per point; empty for the others.
+  dv::ChartLabels& labels() { return labels_; }
+  const dv::ChartLabels& labels() const { return labels_; }
   void pointsChanged();
 
   // Index of the point whose marker is within `tolerance` pixels of `pos`
@@ -74,6 +77,7 @@ class TPointSeries : public QCPAbstractPlottable {
   void drawRects(QCPPainter* painter);
 
   dv::ChartPoints points_;
+  dv::ChartLabels labels_;
   Bounds bounds_;
   QRgb seriesRgb_ = 0x000000;
   int halfW_ = 1;

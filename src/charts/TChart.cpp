@@ -160,6 +160,7 @@ TChart::TChart(QWidget* parent) : QCustomPlot(parent) {
   // it, when the plot's pixel size for the marker allowance is known.
   connect(this, &QCustomPlot::beforeReplot, this, [this] {
     canvas_.discard();  // nothing half-drawn from an earlier pass
+    replotPending_ = false;
     applyAutoScale();
   });
   connect(this, &QCustomPlot::afterLayout, this, &TChart::applyAutoScale);
@@ -180,6 +181,21 @@ void TChart::setLoweredBevel(bool on) {
   const int b = on ? kBevelWidth : 0;
   plotLayout()->setMargins(QMargins(b, b, b, b));
   update();
+}
+
+void TChart::replotWhenShown() {
+  if (isVisible()) {
+    replot(rpQueuedReplot);
+  } else {
+    replotPending_ = true;
+  }
+}
+
+void TChart::showEvent(QShowEvent* event) {
+  QCustomPlot::showEvent(event);
+  if (!replotPending_) return;
+  replotPending_ = false;
+  replot();  // before the first paint, so that no stale picture shows
 }
 
 void TChart::paintEvent(QPaintEvent* event) {

@@ -78,6 +78,11 @@ class TChart : public QCustomPlot {
   // Where the series of this chart put their marker pixels during a replot.
   TMarkerCanvas& markerCanvas() { return canvas_; }
 
+  // A replot now when the chart can be seen, else once it is shown: an edit
+  // redraws the front page only.
+  void replotWhenShown();
+  bool replotPending() const { return replotPending_; }
+
   bool isZoomed() const { return !zoomStack_.isEmpty(); }
   int zoomDepth() const { return static_cast<int>(zoomStack_.size()); }
 
@@ -98,6 +103,7 @@ class TChart : public QCustomPlot {
   virtual void drawBeforeSeries(QCPPainter* painter);
 
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -118,6 +124,7 @@ class TChart : public QCustomPlot {
   void onLegendClick(QCPLegend* legend, QCPAbstractLegendItem* item, QMouseEvent* event);
 
   bool bevel_ = false;
+  bool replotPending_ = false;
   QHash<const QCPAxis*, bool> manualAxes_;  // axes with automatic scaling off
   QVector<ZoomState> zoomStack_;
   QCPLayer* hookLayer_ = nullptr;

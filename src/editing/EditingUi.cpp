@@ -31,10 +31,10 @@ void TfmMainFrm::lbListingClick(TListingView* sender) {
   const dv::TSelectedRange range = dv::RangeFromSelection(sender->RowCount(), inRuns, rowTime);
   if (sender == lbxTLM) {
     TLMRange = range;
-    ChrtTLM->replot();
+    ChrtTLM->replotWhenShown();  // the band
   } else {
     CRDRange = range;
-    ChrtCRD->replot();
+    ChrtCRD->replotWhenShown();
     HighlightTrajectoryRange();
   }
 }

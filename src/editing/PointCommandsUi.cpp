@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QTabWidget>
+#include <type_traits>
 
 #include "app/MainWindow.h"
 #include "app/UserDialogs.h"
@@ -14,10 +15,14 @@
 #include "editing/ListingView.h"
 #include "editing/PointEditing.h"
 
-void TfmMainFrm::RefillCharts() {
-  charts_->ClearCharts();
-  charts_->FillCharts(flight_->Points);
+// An edit of the telemetry refills or recolours the telemetry series only. The
+// trajectory loses its highlight as it did when every series was refilled.
+void TfmMainFrm::RefillTelemetryCharts() {
+  charts_->RefillTelemetry(flight_->Points);
+  charts_->ClearTrajectoryHighlight();
 }
+
+void TfmMainFrm::RefillCoordinateCharts() { charts_->RefillCoordinates(flight_->Points); }
 
 void TfmMainFrm::ShowListing(TListingView* listing) {
   PageControlTxt->setCurrentWidget(listing == lbxTLM ? tsTUTxt : tsCRDTxt);
@@ -28,7 +33,9 @@ void TfmMainFrm::ShowListing(TListingView* listing) {
 void TfmMainFrm::idMarkTUClick() {
   if (!lbxTLM->HasSelection()) return;
   if (!dv::ToggleTelemetry(flight_->Points.TuPoints, TLMRange)) return;
-  RefillCharts();
+  // Only flags of the range changed: its points are recoloured, nothing rebuilt.
+  charts_->RecolourTelemetry(flight_->Points.TuPoints, TLMRange.StartRow, TLMRange.EndRow);
+  charts_->ClearTrajectoryHighlight();
   HighlightTrajectoryRange();
   SetTLMModified(true);
   ShowListing(lbxTLM);
@@ -37,7 +44,7 @@ void TfmMainFrm::idMarkTUClick() {
 void TfmMainFrm::idMarkCRDClick() {
   if (!lbxCRD->HasSelection()) return;
   if (!dv::ToggleCoordinates(flight_->Points.CrdPoints, CRDRange)) return;
-  RefillCharts();
+  charts_->RecolourCoordinates(flight_->Points.CrdPoints, CRDRange.StartRow, CRDRange.EndRow);
   HighlightTrajectoryRange();
   SetCRDModified(true);
   ShowListing(lbxCRD);
@@ -64,7 +71,8 @@ bool TfmMainFrm::CorrectTimeFailure(TListingView* listing, const dv::TSelectedRa
   }
   if (!dv::ShiftFits(points, failure->row, shift)) return false;
   dv::ShiftTimesFrom(points, failure->row, shift);
-  RefillCharts();
+  if constexpr (std::is_same_v<Array, dv::TuArray>) RefillTelemetryCharts();
+  else RefillCoordinateCharts();
   return true;
 }
 
@@ -100,7 +108,8 @@ void TfmMainFrm::idTimeShiftClick() {
   // Point 0, the surface observation and the launch point, keeps its time.
   dv::ShiftTimesFrom(flight_->Points.CrdPoints, 1, *seconds);
   dv::ShiftTimesFrom(flight_->Points.TuPoints, 1, *seconds);
-  RefillCharts();
+  RefillTelemetryCharts();
+  RefillCoordinateCharts();
   SetTLMModified(true);
   lbxTLM->viewport()->update();
   SetCRDModified(true);
@@ -109,19 +118,7 @@ void TfmMainFrm::idTimeShiftClick() {
 
 void TfmMainFrm::HighlightTrajectoryRange() {
   if (!CRDRange.IsSet()) return;
-  TPointSeries* xy = charts_->serXY();
-  for (int i = 0; i < xy->count(); ++i) {
-    if (xy->isPlaceholder(i)) continue;
-    // The label holds the rounded time, and a tab when the point was excluded.
-    const QString label = xy->label(i);
-    const auto t = dv::TextToReal(dv::Trim(label.toStdString()));
-    if (!t) return;  // an unreadable label ends the highlight where it stands
-    if (*t >= CRDRange.StartTime && *t <= CRDRange.EndTime)
-      xy->setColour(i, QColor::fromRgb(chartcolour::kOrange));
-    else
-      xy->setColour(i, QColor::fromRgb(label.contains(QLatin1Char('\t')) ? chartcolour::kFuchsia : chartcolour::kNavy));
-  }
-  charts_->chrtXY()->replot();
+  if (charts_->HighlightTrajectory(CRDRange.StartTime, CRDRange.EndTime)) ChrtXY->replotWhenShown();
 }
 
 void TfmMainFrm::ChartEditClick() {

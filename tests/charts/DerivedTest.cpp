@@ -122,14 +122,14 @@ TEST(DerivedTest, MinusNinetyNineIsAPlaceholderButStillDerived) {
   const ChartPoint& xy0 = plan[SeriesId::XY][0];
   ASSERT_FALSE(xy0.placeholder());
   EXPECT_NEAR(xy0.x, 0.0, 1e-12);
-  EXPECT_NEAR(xy0.y, -0.099, 1e-12);
-  EXPECT_NEAR(plan[SeriesId::Z][0].y, 99.0 * 99.0 * 5.887e-8 / 1000.0, 1e-15);
+  EXPECT_FLOAT_EQ(xy0.y, -0.099);  // chart points hold single precision
+  EXPECT_FLOAT_EQ(plan[SeriesId::Z][0].y, 99.0 * 99.0 * 5.887e-8 / 1000.0);
   EXPECT_FALSE(plan[SeriesId::XY][1].placeholder());
   EXPECT_FALSE(plan[SeriesId::Z][2].placeholder());
   // Below -99 nothing is derived.
   EXPECT_TRUE(plan[SeriesId::XY][3].placeholder());
   EXPECT_TRUE(plan[SeriesId::Z][3].placeholder());
-  EXPECT_FALSE(plan[SeriesId::XY][3].hasLabel());
+  EXPECT_FALSE(plan.labels(SeriesId::XY)[3].has());
   EXPECT_FALSE(plan[SeriesId::SR][3].placeholder());
 }
 
@@ -143,7 +143,7 @@ TEST(DerivedTest, HeightBoundsGiveAPlaceholderButKeepTheTrajectory) {
   ASSERT_EQ(z.size(), 3u);
   EXPECT_TRUE(z[0].placeholder());
   EXPECT_TRUE(z[1].placeholder());
-  EXPECT_NEAR(z[2].y, 44.999, 1e-9);
+  EXPECT_FLOAT_EQ(z[2].y, 44.999);
   ASSERT_EQ(plan[SeriesId::XY].size(), 3u);
   EXPECT_FALSE(plan[SeriesId::XY][0].placeholder());
   EXPECT_FALSE(plan[SeriesId::XY][1].placeholder());
@@ -159,8 +159,8 @@ TEST(DerivedTest, ExcludedRecordInAllFiveSeriesWithItsColours) {
   EXPECT_EQ(plan[SeriesId::El][1].colour, xc::kEl);
   EXPECT_EQ(plan[SeriesId::Z][1].colour, xc::kZ);
   EXPECT_EQ(plan[SeriesId::XY][1].colour, xc::kXY);
-  EXPECT_EQ(dv::LabelText(plan[SeriesId::XY][1]), "13\t");
-  EXPECT_EQ(dv::LabelText(plan[SeriesId::XY][0]), "0");
+  EXPECT_EQ(dv::LabelText(plan.labels(SeriesId::XY)[1]), "13\t");
+  EXPECT_EQ(dv::LabelText(plan.labels(SeriesId::XY)[0]), "0");
   EXPECT_EQ(plan[SeriesId::SR][0].colour, dv::kSeriesColour);
   EXPECT_DOUBLE_EQ(plan[SeriesId::SR][1].y, 2.0);  // km
   EXPECT_DOUBLE_EQ(plan[SeriesId::Az][1].y, 45.0);
@@ -180,8 +180,8 @@ TEST(DerivedTest, OriginalsGetNoPlaceholdersSoIndicesShift) {
   EXPECT_EQ(plan[SeriesId::AzOrg].size(), 4u);
   EXPECT_EQ(plan[SeriesId::XYOrg].size(), 3u);
   EXPECT_EQ(plan[SeriesId::ZOrg].size(), 3u);
-  EXPECT_EQ(dv::LabelText(plan[SeriesId::XYOrg][1]), "2");  // never a tab
-  EXPECT_NEAR(plan[SeriesId::ZOrg][2].y, 0.4, 1e-12);
+  EXPECT_EQ(dv::LabelText(plan.labels(SeriesId::XYOrg)[1]), "2");  // never a tab
+  EXPECT_FLOAT_EQ(plan[SeriesId::ZOrg][2].y, 0.4);
   EXPECT_TRUE(plan[SeriesId::SR].empty());
 }
 

@@ -1,0 +1,195 @@
+// An edit redraws only what it changed: the series after any sequence of edits
+// are those that a full clear and fill of the same arrays gives, and a chart
+// that is not in front is drawn when it is shown.
+
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include "WindowFixture.h"
+#include "charts/ArcCharts.h"
+#include "charts/TChart.h"
+#include "common/Helpers.h"
+#include "editing/ListingView.h"
+
+namespace {
+
+// 80 records per file with what the fills treat specially: values out of range,
+// missing-value marks, a time failure in each file, an excluded launch point.
+std::string Telemetry() {
+  std::string text;
+  for (int i = 0; i < 80; ++i) {
+    const double time = i == 50 ? 48.5 : i;  // row 50 goes back in time
+    const double t = i == 30 ? 150.0 : 5.0 - 0.2 * i;
+    const double u = i == 31 ? 120.0 : i == 32 ? -99.0 : 80.0 - 0.5 * i;
+    text += dv::FormatFixed(time, 0, 2) + "\t" + dv::FormatFixed(t, 0, 2) + "\t" + dv::FormatFixed(u, 0, 2) + "\r\n";
+  }
+  return text;
+}
+
+std::string Coordinates() {
+  std::string text;
+  for (int i = 0; i < 80; ++i) {
+    const double time = i == 60 ? 58.0 : i;
+    const double sr = i == 20 ? -999.0 : 150.0 + 40.0 * i;
+    const double az = i == 21 ? -999.0 : 0.5 + 0.004 * i;
+    const double el = i == 22 ? -999.0 : 0.05 + 0.01 * i;
+    text += dv::FormatFixed(time, 0, 2) + "\t" + dv::FormatFixed(sr, 0, 2) + "\t" + dv::FormatFixed(az, 0, 6) + "\t" +
+            dv::FormatFixed(el, 0, 6) + "\r\n";
+  }
+  return text;
+}
+
+// What a chart series shows: each point's place or placeholder, its colour and
+// label, and the ranges the scales are made from.
+struct Shown {
+  std::vector<std::tuple<bool, double, double, QRgb, QString>> points;
+  double keyLow = 0, keyHigh = 0, valueLow = 0, valueHigh = 0;
+  bool hasRange = false;
+  bool operator==(const Shown&) const = default;
+};
+
+Shown Snapshot(const TPointSeries* s) {
+  Shown shown;
+  for (int i = 0; i < s->count(); ++i) {
+    const bool placeholder = s->isPlaceholder(i);
+    shown.points.emplace_back(placeholder, placeholder ? 0 : s->x(i), placeholder ? 0 : s->y(i),
+                              s->colour(i).rgb(), s->label(i));
+  }
+  bool found = false;
+  const QCPRange keys = s->getKeyRange(found);
+  const QCPRange values = s->getValueRange(found);
+  shown.hasRange = found;
+  if (found) shown = {shown.points, keys.lower, keys.upper, values.lower, values.upper, true};
+  return shown;
+}
+
+class RefreshTest : public WindowFixture {
+ protected:
+  // The same three charts filled afresh from the window's arrays.
+  TChart tlm, crd, xy;
+  ArcCharts reference;
+
+  void SetUp() override { reference.CreateChartSeries(&tlm, &crd, &xy); }
+
+  // Every series of the window against a full clear and fill; `highlighted`: the
+  // command just run ends with the trajectory highlight, as these commands do.
+  void ExpectAsAfterAFullFill(bool highlighted, const char* step) {
+    reference.ClearCharts();
+    reference.FillCharts(flight.Points);
+    if (highlighted) {
+      ASSERT_TRUE(window->CRDRange.IsSet()) << step;
+      reference.HighlightTrajectory(window->CRDRange.StartTime, window->CRDRange.EndTime);
+    }
+    for (int i = 0; i < dv::kSeriesCount; ++i) {
+      const auto id = static_cast<dv::SeriesId>(i);
+      EXPECT_TRUE(Snapshot(window->charts().series(id)) == Snapshot(reference.series(id)))
+          << step << ": series " << i;
+    }
+  }
+
+  void Select(TListingView* listing, int first, int last) {
+    listing->DeselectAll();
+    listing->SelectRows(first, last);
+    window->lbListingClick(listing);
+  }
+};
+
+TEST_F(RefreshTest, EverySequenceOfEditsShowsWhatAFullFillShows) {
+  const std::string base = WriteFlight("refresh", Telemetry(), Coordinates());
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  ExpectAsAfterAFullFill(false, "open");
+
+  Select(w.lbxTLM, 25, 35);  // across the out-of-range values
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  ExpectAsAfterAFullFill(false, "telemetry toggle");
+
+  Select(w.lbxCRD, 15, 30);  // across the marks
+  ExpectAsAfterAFullFill(true, "coordinate selection");
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+  ExpectAsAfterAFullFill(true, "coordinate toggle");
+  Select(w.lbxCRD, 18, 40);  // overlapping: some back in, some out
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+  ExpectAsAfterAFullFill(true, "second coordinate toggle");
+
+  Select(w.lbxTLM, 28, 33);  // with the trajectory highlighted
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  ExpectAsAfterAFullFill(true, "telemetry toggle under the highlight");
+
+  // A selection from the launch point sets no range and leaves the highlight;
+  // the next telemetry edit takes it away, as a refill of every series did.
+  Select(w.lbxCRD, 0, 5);
+  ASSERT_FALSE(w.CRDRange.IsSet());
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  ExpectAsAfterAFullFill(false, "telemetry toggle after the range went");
+
+  // The time failures, repaired with the proposed times.
+  ASSERT_TRUE(w.idTLMTime->isEnabled());
+  Select(w.lbxCRD, 40, 45);
+  Select(w.lbxTLM, 50, 50);
+  dialogs.inputs = {std::nullopt};  // Cancel: the previous interval
+  w.idTLMTime->trigger();
+  ASSERT_TRUE(flight.Points.TuPoints[50].TimeCorrected);
+  ExpectAsAfterAFullFill(false, "telemetry time correction");
+  ASSERT_TRUE(w.idCRDTime->isEnabled());
+  Select(w.lbxCRD, 60, 62);
+  dialogs.inputs = {QString("59.5")};
+  w.idCRDTime->trigger();
+  ASSERT_TRUE(flight.Points.CrdPoints[60].TimeCorrected);
+  ExpectAsAfterAFullFill(true, "coordinate time correction");
+
+  dialogs.inputs = {QString("7")};
+  w.idTimeShift->trigger();
+  ASSERT_DOUBLE_EQ(flight.Points.CrdPoints[1].Time, 8.0);
+  ExpectAsAfterAFullFill(false, "time shift");
+  Select(w.lbxCRD, 10, 70);
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+  ExpectAsAfterAFullFill(true, "toggle after the shift");
+}
+
+TEST_F(RefreshTest, OnlyTheFrontChartIsRedrawnAndTheOthersWhenShown) {
+  const std::string base = WriteFlight("front", Telemetry(), Coordinates());
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  for (QWidget* page : {w.tsCRD, w.tsXY, w.tsTLM}) {  // each laid out once: no resize redraws below
+    w.PageControlTU->setCurrentWidget(page);
+    QApplication::processEvents();
+  }
+  QSignalSpy tlmDrawn(w.ChrtTLM, &QCustomPlot::beforeReplot);
+  QSignalSpy crdDrawn(w.ChrtCRD, &QCustomPlot::beforeReplot);
+  QSignalSpy xyDrawn(w.ChrtXY, &QCustomPlot::beforeReplot);
+
+  Select(w.lbxTLM, 10, 20);
+  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_GE(tlmDrawn.count(), 1);
+  EXPECT_EQ(crdDrawn.count(), 0);  // a telemetry edit leaves the coordinate charts alone
+  EXPECT_EQ(xyDrawn.count(), 0);
+
+  tlmDrawn.clear();
+  Select(w.lbxCRD, 10, 20);
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(tlmDrawn.count(), 0);
+  EXPECT_EQ(crdDrawn.count(), 0);  // behind the telemetry page: drawn later
+  EXPECT_TRUE(w.ChrtCRD->replotPending());
+  EXPECT_TRUE(w.ChrtXY->replotPending());
+
+  // Shown, each is drawn before it is painted, with the edit in it.
+  w.PageControlTU->setCurrentWidget(w.tsCRD);
+  EXPECT_EQ(crdDrawn.count(), 1);
+  EXPECT_FALSE(w.ChrtCRD->replotPending());
+  const QImage crdImage = w.ChrtCRD->grab().toImage();
+  TPointSeries* el = w.charts().serEl();  // drawn over the other three
+  const QPoint excluded = el->coordsToPixels(el->x(15), el->y(15)).toPoint();
+  EXPECT_EQ(QColor(crdImage.pixel(excluded)), QColor(0x80, 0x80, 0x00));  // olive: excluded
+  w.PageControlTU->setCurrentWidget(w.tsXY);
+  EXPECT_GE(xyDrawn.count(), 1);
+  EXPECT_FALSE(w.ChrtXY->replotPending());
+  const QImage xyImage = w.ChrtXY->grab().toImage();
+  const QPoint highlighted = w.charts().serXY()->coordsToPixels(w.charts().serXY()->x(15), w.charts().serXY()->y(15)).toPoint();
+  EXPECT_EQ(QColor(xyImage.pixel(highlighted)), QColor(0xFF, 0x80, 0x00));  // orange: in the range
+}
+
+}  // namespace
