@@ -168,44 +168,33 @@ static long long DecimalOrder(std::string_view number) {
   return order + exponent;
 }
 
-std::optional<double> ParseRealToken(std::string_view token) {
-  std::size_t i = 0;
-  const std::size_t n = token.size();
+const char* ScanReal(const char* first, const char* last, double& value) {
+  const char* p = first;
   bool negative = false;
-  if (i < n && (token[i] == '+' || token[i] == '-')) {
-    negative = token[i] == '-';
-    ++i;
+  if (p != last && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
   }
-  const std::size_t numberStart = i;
-  std::size_t mantissaDigits = 0;
-  while (i < n && IsDigit(token[i])) ++i, ++mantissaDigits;
-  if (i < n && token[i] == '.') {
-    ++i;
-    while (i < n && IsDigit(token[i])) ++i, ++mantissaDigits;
-  }
-  if (mantissaDigits == 0) return std::nullopt;
-  if (i < n && (token[i] == 'e' || token[i] == 'E')) {
-    ++i;
-    if (i < n && (token[i] == '+' || token[i] == '-')) ++i;
-    std::size_t expDigits = 0;
-    while (i < n && IsDigit(token[i])) ++i, ++expDigits;
-    if (expDigits == 0) return std::nullopt;
-  }
-  if (i != n) return std::nullopt;
-
-  // from_chars takes neither a leading "+" nor a sign we already consumed.
-  double value = 0.0;
-  const char* first = token.data() + numberStart;
-  const char* last = token.data() + n;
-  auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  // from_chars would also take "inf", "nan" and a second sign: only a digit or
+  // a point may start the number itself.
+  if (p == last || !(IsDigit(*p) || *p == '.')) return nullptr;
+  const auto [end, ec] = std::from_chars(p, last, value, std::chars_format::general);
   if (ec == std::errc::result_out_of_range) {
     // Overflow is refused; a value too small for a double is taken as zero.
-    if (DecimalOrder(token.substr(numberStart)) >= 0) return std::nullopt;
+    if (DecimalOrder(std::string_view(p, static_cast<std::size_t>(end - p))) >= 0) return nullptr;
     value = 0.0;
-  } else if (ec != std::errc{} || ptr != last) {
-    return std::nullopt;
+  } else if (ec != std::errc{}) {
+    return nullptr;  // no mantissa digit: "." or ".e5"
   }
-  return negative ? -value : value;
+  if (negative) value = -value;
+  return end;
+}
+
+std::optional<double> ParseRealToken(std::string_view token) {
+  double value = 0.0;
+  const char* last = token.data() + token.size();
+  if (ScanReal(token.data(), last, value) != last) return std::nullopt;
+  return value;
 }
 
 std::optional<double> TextToReal(std::string_view text) {

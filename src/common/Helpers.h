@@ -33,6 +33,10 @@ std::optional<std::int64_t> TextToInt(std::string_view text, std::int64_t minVal
 // token must be [+-]digits[.digits][(e|E)[+-]digits] with at least one mantissa digit.
 // Values beyond the double range are refused; values too small for it become 0.
 std::optional<double> ParseRealToken(std::string_view token);
+// The number of that grammar at the start of [first, last), parsed in one pass:
+// returns where it ends (the caller checks what follows), or nullptr when none
+// starts there or it overflows.
+const char* ScanReal(const char* first, const char* last, double& value);
 
 // File-name part of `path` with everything from its last "." removed.
 std::string NameWithoutExt(std::string_view path);

@@ -40,6 +40,10 @@ void tMyBaseArray::Assign(const tMyBaseArray& source) {
 
 void tMyBaseArray::Clear() { bytes_.clear(); }
 
+void tMyBaseArray::Reserve(int records) {
+  if (records > 0) bytes_.reserve(static_cast<std::size_t>(records) * static_cast<std::size_t>(recSize_));
+}
+
 void tMyBaseArray::Delete(int index) {
   CheckIndex(index);
   const auto first = bytes_.begin() + static_cast<std::ptrdiff_t>(index) * recSize_;

@@ -41,6 +41,9 @@ class tMyBaseArray {
   // Becomes a copy of `source`; with another record size it is left empty, silently.
   void Assign(const tMyBaseArray& source);
   void Clear();
+  // Room for `records` records in all, so that adding up to them moves nothing.
+  void Reserve(int records);
+  void ShrinkToFit() { bytes_.shrink_to_fit(); }
   void Delete(int index);
   // The record's storage, for in-place changes; EListError outside 0..Count()-1.
   // Invalidated by anything that adds, deletes or clears.

@@ -1,5 +1,6 @@
 #include "flight/PointFiles.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -22,15 +23,16 @@ class NumberScanner {
   }
   bool AtEnd() const { return p_ == end_; }
 
-  // The next number; 0 when it would start beyond the end of the input.
+  // The next number; 0 when it would start beyond the end of the input. Parsed
+  // once, then the token must end where the number does.
   double Next() {
     SkipBlanks();
     if (p_ == end_) return 0.0;
-    const char* start = p_;
-    while (p_ != end_ && static_cast<unsigned char>(*p_) > ' ') ++p_;
-    const auto value = ParseRealToken(std::string_view(start, static_cast<std::size_t>(p_ - start)));
-    if (!value) throw FileReadError(kInvalidNumericInput);
-    return *value;
+    double value = 0.0;
+    const char* end = ScanReal(p_, end_, value);
+    if (!end || (end != end_ && static_cast<unsigned char>(*end) > ' ')) throw FileReadError(kInvalidNumericInput);
+    p_ = end;
+    return value;
   }
 
   // Up to and including the next line feed (a lone CR does not end a line).
@@ -67,11 +69,28 @@ void ApplyTuRangeFlags(TuPoint& p) {
   if (p.TExcluded || p.UExcluded) p.TExcluded = p.UExcluded = true;
 }
 
+// Room for the records the bytes can hold, reserved once instead of grown step
+// by step: at most one per line, and each takes `numbers` tokens of at least two
+// bytes. Whatever a file of blank lines made too much is given back afterwards.
+template <typename Array>
+void ReserveFor(std::string_view bytes, int numbers, Array& points) {
+  const std::size_t lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+  const std::size_t records = std::min({lines, bytes.size() / (2 * static_cast<std::size_t>(numbers)) + 1,
+                                        static_cast<std::size_t>(std::numeric_limits<int>::max() / 2)});
+  points.Reserve(points.Count() + static_cast<int>(records));
+}
+
+template <typename Array>
+void GiveBackRoom(Array& points) {
+  if (points.Capacity() > 2 * points.Count() + 4096) points.ShrinkToFit();
+}
+
 void ParseTu(std::string_view bytes, TuArray& points) {
+  ReserveFor(bytes, 3, points);
   NumberScanner in(bytes);
   for (;;) {
     in.SkipBlanks();
-    if (in.AtEnd()) return;
+    if (in.AtEnd()) break;
     TuPoint p;
     p.Time = ToSingle(in.Next());
     p.T = ToSingle(in.Next());
@@ -80,13 +99,15 @@ void ParseTu(std::string_view bytes, TuArray& points) {
     ApplyTuRangeFlags(p);
     points.Add(p);
   }
+  GiveBackRoom(points);
 }
 
 void ParseCrd(std::string_view bytes, CrdArray& points) {
+  ReserveFor(bytes, 4, points);
   NumberScanner in(bytes);
   for (;;) {
     in.SkipBlanks();
-    if (in.AtEnd()) return;
+    if (in.AtEnd()) break;
     CrdPoint p;
     p.Time = in.Next();
     p.SR = in.Next();
@@ -108,6 +129,7 @@ void ParseCrd(std::string_view bytes, CrdArray& points) {
     p.El = degrees(el, p.ElAsRead);
     points.Add(p);
   }
+  GiveBackRoom(points);
 }
 
 bool ReadTu(const std::string& fileName, TuArray& points, std::string& bytes) {

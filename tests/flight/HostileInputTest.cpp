@@ -78,9 +78,22 @@ TEST(HostileInput, HugeLinesAndOddNumbers) {
   ParseTu("-0 -0 -0\r\n", tu);
   ASSERT_EQ(tu.Count(), 1);
   EXPECT_EQ(FormatTuLines(tu), "0.00\t0.00\t0.00\r\n");
-  for (const char* bad : {"1e999 0 0", "nan 0 0", "inf 0 0", "0x1 0 0", "1e 0 0"}) {
+  for (const char* bad : {"1e999 0 0", "nan 0 0", "inf 0 0", "0x1 0 0", "1e 0 0", "0 1.5x 0", "0 0 1e+",
+                          "-+1 0 0", "0 .e5 0", "0 0 -inf", "0 0 1e5e5", "0 1..5 0", "0 0 .", "0 0 1,5"}) {
     EXPECT_THROW(ParseTu(bad, tu), FileReadError) << bad;
   }
+  // A number ends at the blank or control byte after it, whichever it is.
+  tu.Clear();
+  ParseTu("-.5\x01" "1.e1\x1f" "+2E-1", tu);
+  ASSERT_EQ(tu.Count(), 1);
+  EXPECT_FLOAT_EQ(tu[0].Time, -0.5f);
+  EXPECT_FLOAT_EQ(tu[0].T, 10.0f);
+  EXPECT_FLOAT_EQ(tu[0].U, 0.2f);
+  // Room reserved for the lines of a file of blank lines is given back.
+  tu.Clear();
+  ParseTu(std::string(4 << 20, '\n'), tu);
+  EXPECT_EQ(tu.Count(), 0);
+  EXPECT_LE(tu.Capacity(), 4096);
   CrdArray crd;
   ParseCrd("0 1e308 1e308 -1e308\r\n", crd);  // huge but finite: kept, and written without an exponent
   ASSERT_EQ(crd.Count(), 1);
