@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -72,6 +74,29 @@ TEST(TextToReal, AcceptsOnlyWholeNumbers) {
                           "nan", "inf", "0x10", "1 2", "1..2", "."}) {
     EXPECT_FALSE(TextToReal(bad).has_value()) << bad;
   }
+}
+
+// Plain decimals take a shortcut; it must give the correctly rounded value, bit
+// for bit what the C library gives, at every length around its limits.
+TEST(ParseRealToken, PlainDecimalsAreRoundedCorrectly) {
+  std::mt19937_64 random(12);
+  for (int n = 0; n < 200000; ++n) {
+    const int digits = 1 + static_cast<int>(random() % 17);
+    const int decimals = static_cast<int>(random() % (digits + 1));
+    std::string text = random() % 2 ? "-" : "";
+    for (int i = 0; i < digits; ++i) {
+      if (i == digits - decimals) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    const auto ours = ParseRealToken(text);
+    ASSERT_TRUE(ours) << text;
+    const double reference = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(*ours), std::bit_cast<std::uint64_t>(reference)) << text;
+  }
+  EXPECT_EQ(ParseRealToken("0.1"), 0.1);
+  EXPECT_EQ(ParseRealToken("123456789012345"), 123456789012345.0);
+  EXPECT_EQ(ParseRealToken("9007199254740993"), 9007199254740992.0);  // 16 digits: the long way, rounded to even
+  EXPECT_TRUE(std::signbit(*ParseRealToken("-0.00")));
 }
 
 TEST(TextToInt16, RangeAndSyntax) {
