@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Runs the .tu/.crd file benchmarks and numpy.loadtxt on the same generated
-# files and prints the rates side by side. Builds nothing; build first:
+# Runs the .tu/.crd file benchmarks, then numpy.loadtxt and pandas' C reader on
+# the same generated files (2k to 2M lines), and prints them side by side with
+# the read+memchr floor. Builds nothing; build first:
 #   cmake --build build --target devirarav_bench_files
 # Usage: bench/compare_io.sh [benchmark flags...]
 #   BUILD_DIR  build folder (default: build/ beside bench/)
-#   PYTHON     a Python with numpy (default: the first python3 that has it)
+#   PYTHON     a Python with numpy (default: the first python3 that has it);
+#              pandas is used when it is there (Debian: python3-pandas)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,6 +35,6 @@ fi
 dir=$(mktemp -d "${TMPDIR:-/tmp}/devirarav-io.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 
-DEVIRARAV_BENCH_DIR=$dir "$bench" --benchmark_format=console \
+DEVIRARAV_BENCH_DIR=$dir "$bench" --benchmark_format=console --benchmark_filter='BM_Read' \
   --benchmark_out="$dir/bench.json" --benchmark_out_format=json "$@"
-"$python" "$here/numpy_loadtxt.py" "$dir" --bench-json "$dir/bench.json"
+"$python" "$here/compare_readers.py" "$dir" --bench-json "$dir/bench.json"

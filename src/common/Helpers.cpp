@@ -169,7 +169,7 @@ static long long DecimalOrder(std::string_view number) {
   return order + exponent;
 }
 
-const char* ScanReal(const char* first, const char* last, double& value) {
+const char* ScanRealSlowly(const char* first, const char* last, double& value) {
   const char* p = first;
   bool negative = false;
   if (p != last && (*p == '+' || *p == '-')) {
@@ -179,28 +179,6 @@ const char* ScanReal(const char* first, const char* last, double& value) {
   // from_chars would also take "inf", "nan" and a second sign: only a digit or
   // a point may start the number itself.
   if (p == last || !(IsDigit(*p) || *p == '.')) return nullptr;
-  // The files' usual numbers ("7200.00", "-0.123456"): digits, a point, digits,
-  // no exponent. With at most 15 digits and 22 decimals the integer and the power
-  // of ten are exact doubles, so one division gives the correctly rounded value,
-  // the same as from_chars.
-  {
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char* q = p;
-    std::uint64_t mantissa = 0;
-    int digits = 0, decimals = 0;
-    while (q != last && IsDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0'), ++digits;
-    if (q != last && *q == '.') {
-      ++q;
-      while (q != last && IsDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0'), ++digits, ++decimals;
-    }
-    const bool exponent = q != last && (*q == 'e' || *q == 'E');
-    if (digits > 0 && digits <= 15 && !exponent) {
-      value = static_cast<double>(mantissa) / kPow10[decimals];
-      if (negative) value = -value;
-      return q;
-    }
-  }
   const auto [end, ec] = std::from_chars(p, last, value, std::chars_format::general);
   if (ec == std::errc::result_out_of_range) {
     // Overflow is refused; a value too small for a double is taken as zero.

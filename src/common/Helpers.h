@@ -36,7 +36,35 @@ std::optional<double> ParseRealToken(std::string_view token);
 // The number of that grammar at the start of [first, last), parsed in one pass:
 // returns where it ends (the caller checks what follows), or nullptr when none
 // starts there or it overflows.
-const char* ScanReal(const char* first, const char* last, double& value);
+const char* ScanRealSlowly(const char* first, const char* last, double& value);
+inline const char* ScanReal(const char* first, const char* last, double& value) {
+  // The files' usual numbers ("7200.00", "-0.123456"), here where the readers'
+  // loop can inline them: digits, a point, digits, no exponent. With at most 15
+  // digits the integer and the power of ten are exact doubles, so one division
+  // gives the correctly rounded value, the same as from_chars.
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                      1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* q = first;
+  const bool negative = q != last && *q == '-';
+  if (q != last && (*q == '-' || *q == '+')) ++q;
+  std::uint64_t mantissa = 0;
+  int digits = 0, decimals = 0;
+  while (q != last && static_cast<unsigned char>(*q - '0') < 10) {
+    mantissa = mantissa * 10 + static_cast<unsigned char>(*q++ - '0');
+    ++digits;
+  }
+  if (q != last && *q == '.') {
+    ++q;
+    while (q != last && static_cast<unsigned char>(*q - '0') < 10) {
+      mantissa = mantissa * 10 + static_cast<unsigned char>(*q++ - '0');
+      ++digits, ++decimals;
+    }
+  }
+  if (digits == 0 || digits > 15 || (q != last && (*q == 'e' || *q == 'E'))) return ScanRealSlowly(first, last, value);
+  value = static_cast<double>(mantissa) / kPow10[decimals];
+  if (negative) value = -value;
+  return q;
+}
 
 // File-name part of `path` with everything from its last "." removed.
 std::string NameWithoutExt(std::string_view path);
