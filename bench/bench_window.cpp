@@ -1,19 +1,31 @@
-// The main window end to end, offscreen:
+// The main window end to end, offscreen, at 20,000, 100,000 and 1,000,000
+// records per file (and the 7,201-record sample):
 //   QT_QPA_PLATFORM=offscreen build/bench/devirarav_bench_window
-// OpenFlight: the sample flight (7,201 records per file; goal 100 ms) and a
-// 100,000-record flight (goal 500 ms), files to drawn charts and listings.
-// ToggleTelemetry: Ctrl+Y over a stretch of a 20,000-record flight, from the
-// command to the repainted charts and listing (goal 16 ms).
-// The resident memory after the large open is reported as rss_mb (goal 150 MB).
+// FirstOpen: a window just made opens the flight, files to drawn charts and
+// listings (what the observer waits for after starting the program). Reopen:
+// the same window opens it again. CtrlY / CtrlC: exclusion of 1,000 rows
+// through the menu command, from the command to the repainted window, with the
+// edited file's chart in front. Every open is checked to have succeeded.
+//
+// Peak memory (bench/peak_memory.sh): --write-flights=DIR writes the flights,
+// --peak=INFO opens one (an empty INFO: none) and prints the process's peak
+// resident size.
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <fstream>
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "SampleAscent.h"
 #include "app/MainWindow.h"
@@ -27,8 +39,8 @@ namespace {
 
 class QuietDialogs : public UserDialogs {
  public:
-  void message(const QString&) override {}
-  void error(const QString&) override {}
+  void message(const QString& text) override { std::fprintf(stderr, "message: %s\n", text.toUtf8().constData()); }
+  void error(const QString& text) override { std::fprintf(stderr, "error: %s\n", text.toUtf8().constData()); }
   Answer question(const QString&, const QString&, Buttons) override { return Answer::No; }
   std::optional<QString> inputText(const QString&, const QString&, const QString& initial) override { return initial; }
   std::optional<QString> chooseOpenFile(const OpenFileRequest&) override { return std::nullopt; }
@@ -59,21 +71,18 @@ std::string WriteFlight(const QString& folder, const std::string& name, int reco
   info.StartHour = 11;
   info.StartMinute = 30;
   info.OnGroundPressure = 1003.2;
+  info.StationLongitude = 37.567;
+  info.StationLattitude = 55.833;
+  info.StationHeightAboveSeaLevel = 147;
+  info.RadioZondType = 90;
   std::ofstream(base + ".info", std::ios::binary) << dv::FormatNewInfo(info, 0);
   return base + ".info";
 }
 
-double ResidentMegabytes() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      double kb = 0;
-      status >> kb;
-      return kb / 1024.0;
-    }
-  }
-  return 0;
+long PeakResidentKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;  // kB on Linux
 }
 
 struct Window {
@@ -90,11 +99,13 @@ struct Window {
     w->resize(1280, 800);
     w->show();
     w->PageControlTU->setCurrentWidget(w->tsCRD);
+    Draw();
   }
   ~Window() { w->InfoModified = w->TLMModified = w->CRDModified = false; }
-  void Open(const std::string& info) {
+  bool Open(const std::string& info) {
     w->OpenFlight(PathToQt(info));
     Draw();
+    return w->flight().FlightBase + ".info" == info && w->flight().Points.CrdPoints.Count() > 0;
   }
   // Runs the queued chart replots and paints the window: the charts and listings
   // drawn, not just scheduled.
@@ -104,44 +115,115 @@ struct Window {
   }
 };
 
-void OpenFlight(benchmark::State& state, const std::string& info) {
-  Window window;
-  for (auto _ : state) window.Open(info);
-  state.counters["rss_mb"] = ResidentMegabytes();
+// A flight needs a flight's name (the launch time); one folder per size.
+const std::string kName = "20251014-1130";
+QString FolderFor(const QString& parent, int records) {
+  const QString folder = QDir(parent).filePath(QStringLiteral("n%1").arg(records));
+  QDir().mkpath(folder);
+  return folder;
 }
 
-void BM_OpenSampleFlight(benchmark::State& state) {
-  OpenFlight(state, std::string(DEVIRARAV_EXAMPLES) + "/20251014-1130.info");
+// The flights, written once per run.
+QTemporaryDir* g_dir = nullptr;
+std::string FlightOf(int records) {
+  if (records == 7201) return std::string(DEVIRARAV_EXAMPLES) + "/20251014-1130.info";
+  static std::map<int, std::string> written;
+  auto& info = written[records];
+  if (info.empty()) info = WriteFlight(FolderFor(g_dir->path(), records), kName, records);
+  return info;
 }
 
-void BM_OpenLargeFlight(benchmark::State& state) {
-  QTemporaryDir dir;
-  OpenFlight(state, WriteFlight(dir.path(), "large", 100000));
-}
-
-void BM_ToggleTelemetry(benchmark::State& state) {
-  QTemporaryDir dir;
-  Window window;
-  window.Open(WriteFlight(dir.path(), "toggle", 20000));
-  window.w->PageControlTU->setCurrentWidget(window.w->tsTLM);
-  window.w->lbxTLM->SelectRows(5000, 6000);
-  window.w->lbListingClick(window.w->lbxTLM);
+void BM_FirstOpen(benchmark::State& state) {
+  const std::string info = FlightOf(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    window.w->idMarkTLM->trigger();
+    state.PauseTiming();
+    auto window = std::make_unique<Window>();
+    state.ResumeTiming();
+    const bool opened = window->Open(info);
+    state.PauseTiming();
+    if (!opened) state.SkipWithError("the flight did not open");
+    window.reset();
+    state.ResumeTiming();
+  }
+}
+
+void BM_Reopen(benchmark::State& state) {
+  const std::string info = FlightOf(static_cast<int>(state.range(0)));
+  Window window;
+  for (auto _ : state) {
+    if (!window.Open(info)) state.SkipWithError("the flight did not open");
+  }
+}
+
+void Toggle(benchmark::State& state, bool coordinates) {
+  const std::string info = FlightOf(static_cast<int>(state.range(0)));
+  Window window;
+  if (!window.Open(info)) state.SkipWithError("the flight did not open");
+  TfmMainFrm& w = *window.w;
+  w.PageControlTU->setCurrentWidget(coordinates ? w.tsCRD : w.tsTLM);
+  TListingView* listing = coordinates ? w.lbxCRD : w.lbxTLM;
+  const int first = static_cast<int>(state.range(0)) / 4;
+  listing->SelectRows(first, first + 999);
+  w.lbListingClick(listing);
+  window.Draw();
+  QAction* command = coordinates ? w.idMarkCRD : w.idMarkTLM;
+  for (auto _ : state) {
+    command->trigger();
     window.Draw();
   }
 }
 
-}  // namespace
+void BM_CtrlY(benchmark::State& state) { Toggle(state, false); }
+void BM_CtrlC(benchmark::State& state) { Toggle(state, true); }
 
-BENCHMARK(BM_OpenSampleFlight)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
-BENCHMARK(BM_OpenLargeFlight)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ToggleTelemetry)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+void Sizes(benchmark::internal::Benchmark* b, bool sample, int repetitions) {
+  if (sample) b->Arg(7201);
+  for (int records : {20000, 100000, 1000000}) b->Arg(records);
+  b->Unit(benchmark::kMillisecond)->Repetitions(repetitions)->ReportAggregatesOnly(true);
+  b->ComputeStatistics("min", Min);
+}
+
+BENCHMARK(BM_FirstOpen)->Apply([](auto* b) { Sizes(b, true, 5); })->Iterations(1);
+BENCHMARK(BM_Reopen)->Apply([](auto* b) { Sizes(b, true, 5); });
+BENCHMARK(BM_CtrlY)->Apply([](auto* b) { Sizes(b, true, 10); });
+BENCHMARK(BM_CtrlC)->Apply([](auto* b) { Sizes(b, true, 10); });
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The two peak-memory modes run no benchmark.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a.rfind("--write-flights=", 0) == 0) {
+      const QString folder = QString::fromStdString(std::string(a.substr(16)));
+      for (int records : {20000, 100000, 1000000})
+        std::printf("%s\n", WriteFlight(FolderFor(folder, records), kName, records).c_str());
+      return 0;
+    }
+    if (a.rfind("--peak=", 0) == 0) {
+      const std::string info(a.substr(7));
+      Window window;
+      if (!info.empty() && !window.Open(info)) {
+        std::fprintf(stderr, "%s did not open\n", info.c_str());
+        return 1;
+      }
+      std::ifstream status("/proc/self/status");
+      std::string line, now;
+      while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) now = line;
+      std::printf("peak_kb=%ld records=%d now: %s\n", PeakResidentKilobytes(),
+                  window.w->flight().Points.CrdPoints.Count(), now.c_str());
+      return 0;
+    }
+  }
+  QTemporaryDir dir;
+  g_dir = &dir;
   benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

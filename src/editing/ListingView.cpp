@@ -17,8 +17,12 @@ void ListingModel::SetLines(std::string bytes) {
   beginResetModel();
   bytes_ = std::move(bytes);
   lines_.clear();
-  for (std::string_view line : dv::SplitLines(bytes_))
-    lines_.emplace_back(static_cast<std::size_t>(line.data() - bytes_.data()), line.size());
+  // Longer text (not a point file) is listed as far as 32-bit offsets reach.
+  if (bytes_.size() > UINT32_MAX) bytes_.resize(UINT32_MAX);
+  const std::vector<std::string_view> lines = dv::SplitLines(bytes_);
+  lines_.reserve(lines.size());
+  for (std::string_view line : lines)
+    lines_.emplace_back(static_cast<std::uint32_t>(line.data() - bytes_.data()), static_cast<std::uint32_t>(line.size()));
   endResetModel();
 }
 

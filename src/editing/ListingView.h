@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStyledItemDelegate>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,7 +29,8 @@ class ListingModel : public QAbstractListModel {
 
  private:
   std::string bytes_;
-  std::vector<std::pair<std::size_t, std::size_t>> lines_;  // offset, length
+  // Offset and length of each line: 32 bits suffice, a point file is at most 256 MB.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> lines_;
 };
 
 class TListingView : public QListView {
