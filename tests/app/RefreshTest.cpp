@@ -40,10 +40,10 @@ std::string Coordinates() {
   return text;
 }
 
-// What a chart series shows: each point's place or placeholder, its colour and
-// label, and the ranges the scales are made from.
+// What a chart series shows: each point's place or placeholder, its colour (and
+// whether it is its own or the series'), its label, and the ranges of the scales.
 struct Shown {
-  std::vector<std::tuple<bool, double, double, QRgb, QString>> points;
+  std::vector<std::tuple<bool, double, double, QRgb, bool, QString>> points;
   double keyLow = 0, keyHigh = 0, valueLow = 0, valueHigh = 0;
   bool hasRange = false;
   bool operator==(const Shown&) const = default;
@@ -54,7 +54,7 @@ Shown Snapshot(const TPointSeries* s) {
   for (int i = 0; i < s->count(); ++i) {
     const bool placeholder = s->isPlaceholder(i);
     shown.points.emplace_back(placeholder, placeholder ? 0 : s->x(i), placeholder ? 0 : s->y(i),
-                              s->colour(i).rgb(), s->label(i));
+                              s->colour(i).rgb(), s->hasOwnColour(i), s->label(i));
   }
   bool found = false;
   const QCPRange keys = s->getKeyRange(found);

@@ -429,3 +429,53 @@ TEST_F(ChartsTest, InsideScalesHaveShortTicksPointingIn) {
   EXPECT_EQ(reach(a) - sub, 4 - 2);
   EXPECT_EQ(reach(b), reach(a));
 }
+
+// The form of the three charts as the window shows it: which scales carry a
+// grid, which charts have the lowered bevel, the telemetry chart's background
+// running left to right, and the cross-hair on the edited series only.
+TEST_F(ChartsTest, TheFormOfTheThreeCharts) {
+  Load("20251016-1130");
+  const auto grid = [](QCPAxis* axis) { return axis->grid()->visible(); };
+  EXPECT_TRUE(grid(tlm.xAxis));
+  EXPECT_TRUE(grid(tlm.yAxis));
+  EXPECT_TRUE(grid(tlm.yAxis2));
+  EXPECT_TRUE(grid(crd.xAxis));
+  for (QCPAxis* axis : {charts.zScale(), charts.elScale(), charts.srAxis(), charts.azAxis()})
+    EXPECT_FALSE(grid(axis));
+  EXPECT_TRUE(grid(xy.xAxis));
+  EXPECT_TRUE(grid(xy.yAxis));
+  EXPECT_TRUE(tlm.loweredBevel());
+  EXPECT_TRUE(crd.loweredBevel());
+  EXPECT_FALSE(xy.loweredBevel());
+  for (int i = 0; i < dv::kSeriesCount; ++i) {
+    const auto id = static_cast<SeriesId>(i);
+    const bool original = id == SeriesId::TOrg || id == SeriesId::UOrg || id == SeriesId::ZOrg ||
+                          id == SeriesId::SROrg || id == SeriesId::AzOrg || id == SeriesId::ElOrg ||
+                          id == SeriesId::XYOrg;
+    EXPECT_EQ(charts.series(id)->crossCursor(), !original) << i;
+  }
+  // The telemetry background: light green at the left edge, light red at the right.
+  const QImage image = tlm.toPixmap(tlm.width(), tlm.height()).toImage();
+  const int y = tlm.height() - 3;
+  const QColor left(image.pixel(2, y)), right(image.pixel(tlm.width() - 3, y));
+  EXPECT_GT(left.green(), left.red());
+  EXPECT_GT(right.red(), right.green());
+}
+
+// A refill of one file's series redraws its chart, also without a listing click after it.
+TEST_F(ChartsTest, ARefillRedrawsItsChart) {
+  Load("20251016-1130");
+  QApplication::processEvents();
+  QSignalSpy tlmDrawn(&tlm, &QCustomPlot::beforeReplot);
+  QSignalSpy crdDrawn(&crd, &QCustomPlot::beforeReplot);
+  QSignalSpy xyDrawn(&xy, &QCustomPlot::beforeReplot);
+  charts.RefillTelemetry(points);
+  QApplication::processEvents();
+  EXPECT_EQ(tlmDrawn.count(), 1);
+  EXPECT_EQ(crdDrawn.count(), 0);
+  charts.RefillCoordinates(points);
+  QApplication::processEvents();
+  EXPECT_EQ(crdDrawn.count(), 1);
+  EXPECT_EQ(xyDrawn.count(), 1);
+  EXPECT_EQ(tlmDrawn.count(), 1);
+}
