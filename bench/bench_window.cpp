@@ -5,7 +5,8 @@
 // listings (what the observer waits for after starting the program). Reopen:
 // the same window opens it again. CtrlY / CtrlC: exclusion of 1,000 rows
 // through the menu command, from the command to the repainted window, with the
-// edited file's chart in front. Every open is checked to have succeeded.
+// edited file's chart in front. CtrlZ: the undo of such a Ctrl+Y. Every open
+// is checked to have succeeded.
 //
 // Peak memory (bench/peak_memory.sh): --write-flights=DIR writes the flights,
 // --peak=INFO opens one (an empty INFO: none) and prints the process's peak
@@ -45,6 +46,7 @@ class QuietDialogs : public UserDialogs {
   std::optional<QString> inputText(const QString&, const QString&, const QString& initial) override { return initial; }
   std::optional<QString> chooseOpenFile(const OpenFileRequest&) override { return std::nullopt; }
   std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override { return std::nullopt; }
+  std::optional<int> chooseItem(const QString&, const QString&, const QStringList&, int) override { return std::nullopt; }
   void beep() override {}
   void openExternal(const QString&) override {}
 };
@@ -173,6 +175,29 @@ void Toggle(benchmark::State& state, bool coordinates) {
   }
 }
 
+// Ctrl+Z of a telemetry toggle, from the command to the repainted window (the
+// redo that sets up the next round is not timed).
+void BM_CtrlZ(benchmark::State& state) {
+  const std::string info = FlightOf(static_cast<int>(state.range(0)));
+  Window window;
+  if (!window.Open(info)) state.SkipWithError("the flight did not open");
+  TfmMainFrm& w = *window.w;
+  w.PageControlTU->setCurrentWidget(w.tsTLM);
+  const int first = static_cast<int>(state.range(0)) / 4;
+  w.lbxTLM->SelectRows(first, first + 999);
+  w.lbListingClick(w.lbxTLM);
+  w.idMarkTLM->trigger();
+  window.Draw();
+  for (auto _ : state) {
+    w.idUndo->trigger();
+    window.Draw();
+    state.PauseTiming();
+    w.idRedo->trigger();
+    window.Draw();
+    state.ResumeTiming();
+  }
+}
+
 void BM_CtrlY(benchmark::State& state) { Toggle(state, false); }
 void BM_CtrlC(benchmark::State& state) { Toggle(state, true); }
 
@@ -189,6 +214,7 @@ BENCHMARK(BM_FirstOpen)->Apply([](auto* b) { Sizes(b, true, 5); })->Iterations(1
 BENCHMARK(BM_Reopen)->Apply([](auto* b) { Sizes(b, true, 5); });
 BENCHMARK(BM_CtrlY)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlC)->Apply([](auto* b) { Sizes(b, true, 10); });
+BENCHMARK(BM_CtrlZ)->Apply([](auto* b) { Sizes(b, true, 10); });
 
 }  // namespace
 

@@ -31,6 +31,7 @@ class PrintingDialogs : public UserDialogs {
   std::optional<QString> chooseSaveFile(const QString&, const QString&, const QString&) override {
     return std::nullopt;
   }
+  std::optional<int> chooseItem(const QString&, const QString&, const QStringList&, int) override { return std::nullopt; }
   void beep() override {}
   void openExternal(const QString&) override {}
 };

@@ -139,9 +139,11 @@ bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zo
   const dv::InfoFieldTexts fields{InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()),
                                   InfoTextFromQt(edtV0->text()), InfoTextFromQt(edtClouds->text()),
                                   InfoTextFromQt(edtRaRa->text())};
-  return FinishSave(
+  const bool saved = FinishSave(
       dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info, flight_->InfoName),
       &TfmMainFrm::SetInfoModified);
+  if (saved) history_.MarkSaved(kInfoBit | kInfoBox);  // an undo now makes memory differ from the file
+  return saved;
 }
 
 bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {

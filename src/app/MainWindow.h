@@ -5,7 +5,10 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "editing/SelectedRange.h"
 #include "flight/Flight.h"
 #include "flight/Saving.h"
+#include "history/EditHistory.h"
 
 class QAction;
 class QCheckBox;
@@ -109,6 +113,9 @@ class TfmMainFrm : public QMainWindow {
   void mniSaveEOLClick();
   void mniSaveRunClick();
   void AboutClick();
+  void idUndoClick();
+  void idRedoClick();
+  void idHistoryClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -142,15 +149,41 @@ class TfmMainFrm : public QMainWindow {
   void RefillTelemetryCharts();
   void RefillCoordinateCharts();
   void ShowListing(TListingView* listing);
+  // The correction's change of the times, or nothing when it was refused.
   template <typename Array>
-  bool CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range, Array& points,
-                          const QString& caption);
+  std::optional<dv::TimeDelta> CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range,
+                                                  Array& points, const QString& caption);
 
   // Initial-data editing.
   bool eventFilter(QObject* watched, QEvent* event) override;
   void InstallFieldHandlers();
   bool FieldKeyPress(QLineEdit* field, QKeyEvent* event);
   void FieldExit(QLineEdit* field);
+  void FieldEnter(QLineEdit* field);
+
+  // Edit history.
+ public:
+  const dv::EditHistory& history() const { return history_; }
+  // The modified flags as the history keeps them, and their boxes (which the
+  // open's range-flag scan may leave unticked under a set flag).
+  static constexpr std::uint32_t kInfoBit = 1, kTlmBit = 2, kCrdBit = 4;
+  static constexpr std::uint32_t kInfoBox = 8, kTlmBox = 16, kCrdBox = 32;
+  std::uint32_t ModifiedBits() const;
+
+ private:
+  void PushStep(dv::EditStep step);
+  void UpdateUndoCommands();
+  // Takes the flight back before the step (undo) or after it again (redo).
+  void ApplyStep(const dv::EditStep& step, bool undo);
+
+  dv::EditHistory history_;
+  // Each field's text, colour and modified flags when the focus entered it.
+  struct FieldEntry {
+    QString text;
+    unsigned colour = 0;
+    std::uint32_t modified = 0;
+  };
+  std::map<const QLineEdit*, FieldEntry> entered_;
 
   dv::Flight* flight_;
   UserDialogs* dialogs_;
@@ -200,6 +233,7 @@ class TfmMainFrm : public QMainWindow {
   QAction *idTLMTime = nullptr, *idCRDTime = nullptr, *idTimeShift = nullptr;
   QAction* ChartEdit = nullptr;
   QAction* About1 = nullptr;
+  QAction *idUndo = nullptr, *idRedo = nullptr, *idHistory = nullptr;
 
  private:
   std::unique_ptr<ArcCharts> charts_;

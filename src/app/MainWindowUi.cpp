@@ -295,6 +295,10 @@ void TfmMainFrm::BuildMenu() {
   idTLMTime = AddCommand(N4, "idTLMTime", QStringLiteral("Телеметрия"));
   idCRDTime = AddCommand(N4, "idCRDTime", QStringLiteral("Координаты"));
   idTimeShift = AddCommand(N4, "idTimeShift", QStringLiteral("Сдвиг"));
+  N2->addSeparator()->setObjectName(QStringLiteral("N9"));
+  idUndo = AddCommand(N2, "idUndo", QStringLiteral("Отменить"), QKeySequence(QStringLiteral("Ctrl+Z")));
+  idRedo = AddCommand(N2, "idRedo", QStringLiteral("Повторить"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+  idHistory = AddCommand(N2, "idHistory", QStringLiteral("История"));
 
   N5 = bar->addMenu(QStringLiteral("Сервис"));
   N5->setObjectName(QStringLiteral("N5"));
@@ -339,5 +343,10 @@ void TfmMainFrm::BuildMenu() {
   Bind(idCRDTime, &TfmMainFrm::idCRDTimeClick);
   Bind(idTimeShift, &TfmMainFrm::idTimeShiftClick);
   Bind(ChartEdit, &TfmMainFrm::ChartEditClick);
+  Bind(idUndo, &TfmMainFrm::idUndoClick);
+  Bind(idRedo, &TfmMainFrm::idRedoClick);
+  Bind(idHistory, &TfmMainFrm::idHistoryClick);
+  idUndo->setEnabled(false);
+  idRedo->setEnabled(false);
   Bind(About1, &TfmMainFrm::AboutClick);
 }

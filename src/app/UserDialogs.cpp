@@ -60,6 +60,16 @@ std::optional<QString> QtUserDialogs::inputText(const QString& caption, const QS
   return text;
 }
 
+std::optional<int> QtUserDialogs::chooseItem(const QString& caption, const QString& prompt,
+                                             const QStringList& items, int current) {
+  bool ok = false;
+  const QString chosen = QInputDialog::getItem(parent_, caption, prompt, items, current, false, &ok);
+  if (!ok) return std::nullopt;
+  const int index = static_cast<int>(items.indexOf(chosen));
+  if (index < 0) return std::nullopt;
+  return index;
+}
+
 std::optional<QString> QtUserDialogs::chooseOpenFile(const OpenFileRequest& request) {
   QFileDialog dialog(parent_, request.title, request.initialFolder, request.filter);
   // Qt's own dialog, the same on every desktop, so that it can be set up as below.

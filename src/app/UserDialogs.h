@@ -36,6 +36,9 @@ class UserDialogs {
   // A file to write; nothing when cancelled.
   virtual std::optional<QString> chooseSaveFile(const QString& title, const QString& filter,
                                                 const QString& suggested) = 0;
+  // A list to choose one line from (the edit history); its index, or nothing when cancelled.
+  virtual std::optional<int> chooseItem(const QString& caption, const QString& prompt, const QStringList& items,
+                                        int current) = 0;
   virtual void beep() = 0;
   // Hands a web or "mailto:" address to the desktop's own handler.
   virtual void openExternal(const QString& target) = 0;
@@ -59,6 +62,8 @@ class QtUserDialogs : public UserDialogs {
   std::optional<QString> chooseOpenFile(const OpenFileRequest& request) override;
   std::optional<QString> chooseSaveFile(const QString& title, const QString& filter,
                                         const QString& suggested) override;
+  std::optional<int> chooseItem(const QString& caption, const QString& prompt, const QStringList& items,
+                                int current) override;
   void beep() override;
   void openExternal(const QString& target) override;
 

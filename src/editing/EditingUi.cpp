@@ -153,10 +153,30 @@ bool TfmMainFrm::FieldKeyPress(QLineEdit* field, QKeyEvent* event) {
   return false;  // the field takes the key itself
 }
 
+void TfmMainFrm::FieldEnter(QLineEdit* field) {
+  entered_[field] = FieldEntry{field->text(), FieldColour(field), ModifiedBits()};
+}
+
 void TfmMainFrm::FieldExit(QLineEdit* field) {
   // Also catches changes made without typing, such as a paste.
   if (!field->isModified() || ViewOnly) return;
-  if (const FieldRule* rule = RuleFor(field)) (this->*rule->mark)(true);
+  const FieldRule* rule = RuleFor(field);
+  if (!rule) return;
+  (this->*rule->mark)(true);
+  // Left with another text than it had on entering: one step of the history.
+  const auto entry = entered_.find(field);
+  if (entry == entered_.end() || entry->second.text == field->text()) return;
+  dv::EditStep step;
+  step.kind = dv::EditStep::Kind::Field;
+  step.field = field->objectName().toStdString();
+  step.fieldCaption = field->objectName().mid(3).toStdString();  // "edtP0" -> "P0"
+  step.oldText = entry->second.text.toStdString();
+  step.newText = field->text().toStdString();
+  step.files = rule->mark == &TfmMainFrm::SetTLMModified ? kTlmBit : kInfoBit;
+  step.stateBefore = entry->second.modified;
+  step.extra = entry->second.colour;
+  PushStep(std::move(step));
+  FieldEnter(field);  // a second exit without typing adds nothing
 }
 
 bool TfmMainFrm::eventFilter(QObject* watched, QEvent* event) {
@@ -188,6 +208,9 @@ bool TfmMainFrm::eventFilter(QObject* watched, QEvent* event) {
       }
       return FieldKeyPress(field, key);
     }
+    case QEvent::FocusIn:
+      FieldEnter(field);
+      break;
     case QEvent::FocusOut:
       FieldExit(field);
       break;

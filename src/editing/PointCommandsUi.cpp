@@ -32,7 +32,12 @@ void TfmMainFrm::ShowListing(TListingView* listing) {
 
 void TfmMainFrm::idMarkTUClick() {
   if (!lbxTLM->HasSelection()) return;
-  if (!dv::ToggleTelemetry(flight_->Points.TuPoints, TLMRange)) return;
+  const std::uint32_t before = ModifiedBits();
+  auto step = dv::ToggleTelemetryStep(flight_->Points.TuPoints, TLMRange);
+  if (!step) return;
+  step->files = kTlmBit;
+  step->stateBefore = before;
+  PushStep(std::move(*step));
   // Only flags of the range changed: its points are recoloured, nothing rebuilt.
   charts_->RecolourTelemetry(flight_->Points.TuPoints, TLMRange.StartRow, TLMRange.EndRow);
   charts_->ClearTrajectoryHighlight();
@@ -43,7 +48,12 @@ void TfmMainFrm::idMarkTUClick() {
 
 void TfmMainFrm::idMarkCRDClick() {
   if (!lbxCRD->HasSelection()) return;
-  if (!dv::ToggleCoordinates(flight_->Points.CrdPoints, CRDRange)) return;
+  const std::uint32_t before = ModifiedBits();
+  auto step = dv::ToggleCoordinatesStep(flight_->Points.CrdPoints, CRDRange);
+  if (!step) return;
+  step->files = kCrdBit;
+  step->stateBefore = before;
+  PushStep(std::move(*step));
   charts_->RecolourCoordinates(flight_->Points.CrdPoints, CRDRange.StartRow, CRDRange.EndRow);
   HighlightTrajectoryRange();
   SetCRDModified(true);
@@ -55,30 +65,37 @@ const QString kCorrectionPrompt = QStringLiteral("Введите/подтвер�
 }  // namespace
 
 template <typename Array>
-bool TfmMainFrm::CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range, Array& points,
-                                    const QString& caption) {
-  if (!listing->HasSelection()) return false;
+std::optional<dv::TimeDelta> TfmMainFrm::CorrectTimeFailure(TListingView* listing, const dv::TSelectedRange& range,
+                                                            Array& points, const QString& caption) {
+  if (!listing->HasSelection()) return std::nullopt;
   const auto failure = dv::FindTimeFailure(points, range.StartRow);
-  if (!failure) return false;
+  if (!failure) return std::nullopt;
   const auto answer = dialogs_->inputText(caption, kCorrectionPrompt,
                                           QString::fromStdString(dv::FormatFixed(failure->proposed, 0, 2)));
   double shift = failure->step;  // Cancel still moves the tail by the previous interval
   if (answer) {
     const auto entered = dv::TextToReal(answer->toStdString());
-    if (!entered) return false;
+    if (!entered) return std::nullopt;
     shift = *entered - failure->current;
-    if (shift < 0) return false;  // the row may not move earlier than it is
+    if (shift < 0) return std::nullopt;  // the row may not move earlier than it is
   }
-  if (!dv::ShiftFits(points, failure->row, shift)) return false;
-  dv::ShiftTimesFrom(points, failure->row, shift);
+  if (!dv::ShiftFits(points, failure->row, shift)) return std::nullopt;
+  dv::TimeDelta delta = dv::ShiftTimesWithDelta(points, failure->row, shift);
   if constexpr (std::is_same_v<Array, dv::TuArray>) RefillTelemetryCharts();
   else RefillCoordinateCharts();
-  return true;
+  return delta;
 }
 
 void TfmMainFrm::idTLMTimeClick() {
-  if (!CorrectTimeFailure(lbxTLM, TLMRange, flight_->Points.TuPoints, QStringLiteral("Коррекция времени TLM")))
-    return;
+  dv::EditStep step;
+  step.kind = dv::EditStep::Kind::CorrectTelemetryTime;
+  step.files = kTlmBit;
+  step.stateBefore = ModifiedBits();
+  step.oldText = lblTLMdtime->text().toStdString();
+  step.extra = idTLMTime->isEnabled();
+  step.tu = CorrectTimeFailure(lbxTLM, TLMRange, flight_->Points.TuPoints, QStringLiteral("Коррекция времени TLM"));
+  if (!step.tu) return;
+  PushStep(std::move(step));
   SetTLMModified(true);
   lblTLMdtime->clear();
   idTLMTime->setEnabled(false);
@@ -87,8 +104,15 @@ void TfmMainFrm::idTLMTimeClick() {
 }
 
 void TfmMainFrm::idCRDTimeClick() {
-  if (!CorrectTimeFailure(lbxCRD, CRDRange, flight_->Points.CrdPoints, QStringLiteral("Коррекция времени CRD")))
-    return;
+  dv::EditStep step;
+  step.kind = dv::EditStep::Kind::CorrectCoordinateTime;
+  step.files = kCrdBit;
+  step.stateBefore = ModifiedBits();
+  step.oldText = lblCRDdtime->text().toStdString();
+  step.extra = idCRDTime->isEnabled();
+  step.crd = CorrectTimeFailure(lbxCRD, CRDRange, flight_->Points.CrdPoints, QStringLiteral("Коррекция времени CRD"));
+  if (!step.crd) return;
+  PushStep(std::move(step));
   SetCRDModified(true);
   lblCRDdtime->clear();
   idCRDTime->setEnabled(false);
@@ -106,8 +130,13 @@ void TfmMainFrm::idTimeShiftClick() {
   if (!dv::ShiftFits(flight_->Points.CrdPoints, 1, *seconds) || !dv::ShiftFits(flight_->Points.TuPoints, 1, *seconds))
     return;
   // Point 0, the surface observation and the launch point, keeps its time.
-  dv::ShiftTimesFrom(flight_->Points.CrdPoints, 1, *seconds);
-  dv::ShiftTimesFrom(flight_->Points.TuPoints, 1, *seconds);
+  dv::EditStep step;
+  step.kind = dv::EditStep::Kind::TimeShift;
+  step.files = kTlmBit | kCrdBit;
+  step.stateBefore = ModifiedBits();
+  step.crd = dv::ShiftTimesWithDelta(flight_->Points.CrdPoints, 1, *seconds);
+  step.tu = dv::ShiftTimesWithDelta(flight_->Points.TuPoints, 1, *seconds);
+  PushStep(std::move(step));
   RefillTelemetryCharts();
   RefillCoordinateCharts();
   SetTLMModified(true);

@@ -139,6 +139,10 @@ void EditHistory::Push(EditStep step) {
   position_ = steps_.size();
 }
 
+void EditHistory::MarkSaved(std::uint32_t bits) {
+  for (EditStep& s : steps_) s.stateBefore |= bits;
+}
+
 const EditStep& EditHistory::StepBack() { return steps_[--position_]; }
 const EditStep& EditHistory::StepForward() { return steps_[position_++]; }
 

@@ -36,8 +36,12 @@ struct EditStep {
   std::optional<TimeDelta> tu, crd;
   // Field steps: which field (its name and how the history names it) and its texts.
   std::string field, fieldCaption, oldText, newText;
-  // The window's own state before the step (its modified flags), restored by an undo.
+  // The window's own bits: the modified flags the step sets (`files`) and their
+  // state before it, restored by an undo; and a detail of the step (a field's
+  // colour, a correction command's state) the window keeps here.
+  std::uint32_t files = 0;
   std::uint32_t stateBefore = 0;
+  std::uint32_t extra = 0;
 
   std::size_t MemoryBytes() const;
 };
@@ -71,6 +75,10 @@ class EditHistory {
   // Moves the position and returns the step to undo or redo (call only when possible).
   const EditStep& StepBack();
   const EditStep& StepForward();
+
+  // After a save of the files in `bits` the file holds memory's state: from then
+  // on, undoing any earlier step makes memory differ from the file.
+  void MarkSaved(std::uint32_t bits);
 
   const std::vector<EditStep>& Steps() const { return steps_; }
   // How many steps are done (the rest are undone, ready for a redo).

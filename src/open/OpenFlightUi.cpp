@@ -59,6 +59,9 @@ void TfmMainFrm::ClearFlightView() {
   SetTLMModified(false);
   SetCRDModified(false);
   charts_->ClearCharts();
+  history_.Clear();  // every opening starts its own history
+  entered_.clear();
+  UpdateUndoCommands();
   for (QAction* a : {idTLMTime, idCRDTime, idReOpen, idSaveInfo, idSaveTLM, idSaveCRD}) a->setEnabled(false);
   lblTLMdtime->clear();
   lblCRDdtime->clear();
@@ -229,6 +232,8 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
   idSave->setEnabled(true);
   mniSaveRun->setEnabled(ProcessingAvailable);
   if (ViewOnly) SetViewOnly(true);  // withdraw again what the steps above enabled
+  // A field that kept the focus through the open starts from its new text.
+  if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) FieldEnter(field);
   return true;
 }
 
@@ -243,6 +248,7 @@ void TfmMainFrm::SetViewOnly(bool on) {
     for (QAction* a : {idSaveAll, mniSaveEOL, idMarkTLM, idMarkCRD}) a->setEnabled(true);
     idTimeShift->setEnabled(timeShiftEverEnabled_);
   }
+  UpdateUndoCommands();
   for (QLineEdit* e : {edtP0, edtT0, edtU0, edtD0, edtV0, edtClouds, edtSR0, edtAz0, edtEl0})
     e->setReadOnly(on);
   edtRaRa->setReadOnly(on || raraLocked_);

@@ -155,6 +155,9 @@ TEST(EditHistory, RandomEditsUndoneAndRedoneBitForBit) {
     history.Push(std::move(*step));
     EXPECT_FALSE(history.CanRedo());
     EXPECT_EQ(history.Steps().size(), steps - steps / 2 + 1);
+    // A save leaves every earlier step's "before" as modified: the file now differs from it.
+    history.MarkSaved(2);
+    for (const EditStep& s : history.Steps()) EXPECT_TRUE(s.stateBefore & 2);
     while (history.CanUndo()) dv::UndoStep(history.StepBack(), f);
     ASSERT_TRUE(SameArrays(f, opened)) << "flight " << flight;
   }

@@ -14,7 +14,7 @@ class ScriptedDialogs : public UserDialogs {
   struct Call {
     Call(QString k, QString c, QString t, QString i = {})
         : kind(std::move(k)), caption(std::move(c)), text(std::move(t)), initial(std::move(i)) {}
-    QString kind;  // "message", "error", "question", "input", "open", "beep", "external"
+    QString kind;  // "message", "error", "question", "input", "open", "choose", "beep", "external"
     QString caption;
     QString text;
     QString initial;  // an input dialog's initial text
@@ -25,6 +25,8 @@ class ScriptedDialogs : public UserDialogs {
   std::deque<Answer> answers;
   std::deque<std::optional<QString>> inputs;
   std::deque<std::optional<QString>> files;
+  std::deque<std::optional<int>> choices;
+  QStringList lastItems;  // what the last list offered
   std::vector<OpenFileRequest> openRequests;
 
   void message(const QString& text) override { calls.push_back({"message", {}, text}); }
@@ -47,6 +49,18 @@ class ScriptedDialogs : public UserDialogs {
       return std::nullopt;
     }
     return TakeFront(inputs);
+  }
+  std::optional<int> chooseItem(const QString& caption, const QString& prompt, const QStringList& items,
+                                int current) override {
+    calls.push_back({"choose", caption, prompt, QString::number(current)});
+    lastItems = items;
+    if (choices.empty()) {
+      ADD_FAILURE() << "unexpected list: " << caption.toStdString();
+      return std::nullopt;
+    }
+    const std::optional<int> choice = choices.front();
+    choices.pop_front();
+    return choice;
   }
   std::optional<QString> chooseOpenFile(const OpenFileRequest& request) override {
     calls.push_back({"open", request.title, request.initialFileName});
