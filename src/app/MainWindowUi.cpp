@@ -298,7 +298,7 @@ void TfmMainFrm::BuildMenu() {
   N2->addSeparator()->setObjectName(QStringLiteral("N9"));
   idUndo = AddCommand(N2, "idUndo", QStringLiteral("Отменить"), QKeySequence(QStringLiteral("Ctrl+Z")));
   idRedo = AddCommand(N2, "idRedo", QStringLiteral("Повторить"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
-  idHistory = AddCommand(N2, "idHistory", QStringLiteral("История"));
+  idHistory = AddCommand(N2, "idHistory", QStringLiteral("История"), QKeySequence(QStringLiteral("Ctrl+H")));
 
   N5 = bar->addMenu(QStringLiteral("Сервис"));
   N5->setObjectName(QStringLiteral("N5"));

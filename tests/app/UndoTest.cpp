@@ -172,8 +172,8 @@ TEST_F(UndoTest, ANewEditDropsTheRedoAndTheHistoryListGoesToAStep) {
   dialogs.choices = {0};
   w.idHistory->trigger();
   EXPECT_TRUE(StateOf(w) == opened);
-  dialogs.choices = {std::nullopt};  // looked at, cancelled: nothing changes
-  w.idHistory->trigger();
+  dialogs.choices = {std::nullopt};  // looked at (Ctrl+H), cancelled: nothing changes
+  QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
   EXPECT_TRUE(dialogs.lastItems[0].endsWith(QStringLiteral("◄")));
   EXPECT_TRUE(dialogs.lastItems[1].endsWith(QStringLiteral("(отменено)")));
   EXPECT_EQ(dialogs.lastItems[1], QStringLiteral("1. Убрать/включить телеметрию, строки 10–20 (отменено)"));
