@@ -12,6 +12,7 @@
 #include "EditFlights.h"
 #include "WindowFixture.h"
 #include "charts/ArcCharts.h"
+#include "charts/TChart.h"
 #include "editing/ListingView.h"
 
 namespace {
@@ -76,8 +77,8 @@ class UndoTest : public WindowFixture {
     QApplication::processEvents();
   }
 
-  // The five edits of every kind, as the observer makes them.
-  void FiveEdits() {
+  // An edit of every kind, as the observer makes them.
+  void TheEdits() {
     TfmMainFrm& w = *window;
     Select(w.lbxTLM, 10, 20);
     QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
@@ -86,10 +87,15 @@ class UndoTest : public WindowFixture {
     Select(w.lbxTLM, 50, 50);
     dialogs.inputs = {std::nullopt};
     w.idTLMTime->trigger();
+    Select(w.lbxCRD, 60, 62);
+    dialogs.inputs = {QString("59.5")};
+    w.idCRDTime->trigger();
+    Select(w.lbxCRD, 15, 30);  // the highlight back on the first stretch
     dialogs.inputs = {QString("7")};
     w.idTimeShift->trigger();
     TypeIntoP0(QStringLiteral("1004.5"));
   }
+  static constexpr int kEdits = 6;
 };
 
 TEST_F(UndoTest, EveryEditUndoneAndRedoneExactly) {
@@ -103,19 +109,22 @@ TEST_F(UndoTest, EveryEditUndoneAndRedoneExactly) {
   const WindowState opened = StateOf(w);
   ASSERT_TRUE(opened.tlmTime);
 
-  FiveEdits();
-  ASSERT_EQ(w.history().Steps().size(), 5u);
+  TheEdits();
+  ASSERT_EQ(w.history().Steps().size(), std::size_t{kEdits});
   EXPECT_EQ(w.idUndo->text(), QStringLiteral("Отменить: P0: 1003.2 → 1004.5"));
   const WindowState edited = StateOf(w);
   ASSERT_FALSE(edited == opened);
   ASSERT_FALSE(edited.tlmTime);
+  ASSERT_FALSE(edited.crdTime);
+  ASSERT_TRUE(opened.crdTime);
+  ASSERT_NE(opened.crdLabel, edited.crdLabel);
 
-  for (int k = 0; k < 5; ++k) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  for (int k = 0; k < kEdits; ++k) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_TRUE(StateOf(w) == opened);
   EXPECT_FALSE(w.idUndo->isEnabled());
   EXPECT_EQ(w.idRedo->text(), QStringLiteral("Повторить: Убрать/включить телеметрию, строки 10–20"));
 
-  for (int k = 0; k < 5; ++k) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  for (int k = 0; k < kEdits; ++k) QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_TRUE(StateOf(w) == edited);
   EXPECT_FALSE(w.idRedo->isEnabled());
 
@@ -129,7 +138,7 @@ TEST_F(UndoTest, EveryEditUndoneAndRedoneExactly) {
   EXPECT_TRUE(w.history().Steps().empty());  // a new opening, a new history
   EXPECT_FALSE(w.idUndo->isEnabled());
   Select(w.lbxCRD, 15, 30);
-  FiveEdits();
+  TheEdits();
   w.idSaveAll->trigger();
   EXPECT_EQ(dvtest::ReadAll(again + ".tu"), tu);
   EXPECT_EQ(dvtest::ReadAll(again + ".crd"), crd);
@@ -158,15 +167,16 @@ TEST_F(UndoTest, ANewEditDropsTheRedoAndTheHistoryListGoesToAStep) {
   ASSERT_TRUE(Open(base));
   Select(w.lbxCRD, 15, 30);
   const WindowState opened = StateOf(w);
-  FiveEdits();
+  TheEdits();
   const WindowState edited = StateOf(w);
   // Back to the state after the second step through the list, then forward to the end.
   dialogs.choices = {2};
   w.idHistory->trigger();
   EXPECT_EQ(w.history().Position(), 2u);
-  EXPECT_EQ(dialogs.lastItems.size(), 6);
-  EXPECT_TRUE(dialogs.lastItems[5].endsWith(QStringLiteral("◄")));
-  dialogs.choices = {5};
+  EXPECT_EQ(dialogs.lastItems.size(), kEdits + 1);
+  EXPECT_TRUE(dialogs.lastItems[kEdits].endsWith(QStringLiteral("◄")));
+  EXPECT_FALSE(dialogs.lastItems[kEdits].contains(QStringLiteral("(отменено)")));  // done, not undone
+  dialogs.choices = {kEdits};
   w.idHistory->trigger();
   EXPECT_TRUE(StateOf(w) == edited);
   dialogs.choices = {0};
@@ -184,6 +194,26 @@ TEST_F(UndoTest, ANewEditDropsTheRedoAndTheHistoryListGoesToAStep) {
   QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(w.history().Steps().size(), 2u);
   EXPECT_FALSE(w.idRedo->isEnabled());
+}
+
+// The undo of a coordinate correction refills the coordinate series and puts the
+// trajectory highlight of the current selection back, as the correction did.
+TEST_F(UndoTest, UndoingACoordinateCorrectionKeepsTheHighlight) {
+  const std::string base = WriteFlight("20251014-1130", dvtest::Telemetry(), dvtest::Coordinates());
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  Select(w.lbxCRD, 60, 62);
+  dialogs.inputs = {QString("59.5")};
+  w.idCRDTime->trigger();
+  Select(w.lbxCRD, 15, 30);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  TChart tlm, crd, xy;
+  ArcCharts reference;
+  reference.CreateChartSeries(&tlm, &crd, &xy);
+  reference.FillCharts(w.flight().Points);
+  reference.HighlightTrajectory(w.CRDRange.StartTime, w.CRDRange.EndTime);
+  EXPECT_TRUE(dvtest::Snapshot(w.charts().serXY()) == dvtest::Snapshot(reference.serXY()));
+  EXPECT_EQ(w.charts().serXY()->colour(25), QColor(0xFF, 0x80, 0x00));  // inside 15-30: orange
 }
 
 // An undo after a save of the initial data leaves the flag set: the file now

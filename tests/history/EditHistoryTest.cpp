@@ -196,6 +196,9 @@ TEST(EditHistory, EdgeCasesUndoExactly) {
   shift.kind = EditStep::Kind::TimeShift;
   shift.tu = dv::ShiftTimesWithDelta(f.TuPoints, 1, 0);
   EXPECT_TRUE(f.TuPoints[1].TimeCorrected);
+  // Rows 1-49, none corrected before: one run, not one entry per row.
+  ASSERT_EQ(shift.tu->wasUncorrected.size(), 1u);
+  EXPECT_EQ(shift.tu->wasUncorrected[0], std::make_pair(1, 49));
   dv::UndoStep(shift, f);
   EXPECT_TRUE(SameArrays(f, before));
   // A time that single precision rounds: the shift back alone would not restore it.
