@@ -107,6 +107,15 @@ TEST_F(FirstSightTest, PageTabsAreAllReadableAtEverySize) {
       EXPECT_GE(r.height(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i))) << when << " tab " << i;
       for (int k = 0; k < i; ++k) EXPECT_FALSE(r.intersects(rects[static_cast<std::size_t>(k)])) << when;
     }
+    // Every tab is painted with its caption, the current one and the others alike.
+    const QImage painted = tabs->grab().toImage();
+    for (int i = 0; i < tabs->count(); ++i) {
+      const QRect inner = rects[static_cast<std::size_t>(i)].adjusted(3, 3, -3, -3);
+      int dark = 0;
+      for (int y = inner.top(); y <= inner.bottom(); ++y)
+        for (int x = inner.left(); x <= inner.right(); ++x) dark += qGray(painted.pixel(x, y)) < 100;
+      EXPECT_GT(dark, 20) << when << " tab " << i << " has no caption";
+    }
   };
   for (const QSize size : {QSize(918, 573), QSize(640, 480)}) {
     w.resize(size);

@@ -444,6 +444,9 @@ TEST_F(ChartsTest, TheFormOfTheThreeCharts) {
     EXPECT_FALSE(grid(axis));
   EXPECT_TRUE(grid(xy.xAxis));
   EXPECT_TRUE(grid(xy.yAxis));
+  EXPECT_EQ(tlm.toolTip(), QStringLiteral("Периоды телеметрии"));
+  EXPECT_EQ(crd.toolTip(), QStringLiteral("Угловые координаты"));
+  EXPECT_EQ(xy.toolTip(), QStringLiteral("Горизонтальная траектория полета щара"));
   EXPECT_TRUE(tlm.loweredBevel());
   EXPECT_TRUE(crd.loweredBevel());
   EXPECT_FALSE(xy.loweredBevel());
