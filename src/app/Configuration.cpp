@@ -1,6 +1,7 @@
 #include "app/Configuration.h"
 
 #include "app/ProfileFile.h"
+#include "check/CheckSettings.h"
 #include "common/FileIO.h"
 #include "common/Helpers.h"
 
@@ -30,6 +31,7 @@ Configuration ReadConfiguration(const std::string& configFile, std::string_view 
 
   config.raraSet = std::string(Trim(profile.Read("RaRa", "Set", "")));
   config.raraSetValid = CheckRaRaSet(config.raraSet);
+  config.check = ReadCheckThresholds(profile);
   return config;
 }
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "check/CheckRules.h"
+
 namespace dv {
 
 struct Configuration {
@@ -20,6 +22,7 @@ struct Configuration {
   bool processingAvailable = false;
   std::string raraSet;              // [RaRa] Set, trimmed
   bool raraSetValid = true;
+  CheckThresholds check;            // [CHECK], the suspect-point rules
 };
 
 // The program's own path with its extension replaced by ".CNF" (appended when

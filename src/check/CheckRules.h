@@ -1,0 +1,113 @@
+#pragma once
+// Suspect points: rules that look at a flight's telemetry, coordinates and
+// times and say which rows look wrong and why. They only report; nothing is
+// excluded without the observer's command.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "flight/Points.h"
+
+namespace dv {
+
+enum class CheckFile : std::uint8_t { Tu, Crd };
+
+enum class CheckRule : std::uint8_t {
+  TSpike,        // a point or a short run off the running median of its neighbours
+  USpike,
+  TJump,         // a step between consecutive points
+  UJump,
+  TStuck,        // one value repeated for a long stretch while the sonde rises
+  UStuck,
+  TRange,        // a temperature no atmosphere holds
+  SRSpike,       // slant range off its running median
+  SRJump,        // slant range changing faster than a balloon can move
+  AzSpike,       // an angle whose third differences break out
+  ElSpike,
+  AscentRate,    // the height over a window rising too slowly or too fast
+  HeightFall,    // the height falling before the highest point
+  BelowHorizon,  // an elevation below the horizon after the first minute
+  TuGap,         // records missing for longer than a threshold
+  CrdGap,
+  TuRepeat,      // a time given twice in a row
+  CrdRepeat,
+  TimeDrift,     // the telemetry clock running at another rate than the radar's
+};
+inline constexpr int kRuleCount = static_cast<int>(CheckRule::TimeDrift) + 1;
+
+// Which of a telemetry point's two values a rule is about.
+enum class TuValue : std::uint8_t { None, T, U, Both };
+
+struct RuleInfo {
+  const char* name;  // short, Russian
+  CheckFile file;
+  TuValue value;     // telemetry rules: the value the finding is about
+  int decimals;      // of the value and the threshold as shown
+  const char* unit;
+  bool removable;    // whether its rows are points to exclude (not gaps or a clock)
+};
+const RuleInfo& InfoOf(CheckRule rule);
+
+struct Finding {
+  CheckRule rule = CheckRule::TSpike;
+  CheckFile file = CheckFile::Tu;
+  int firstRow = 0;  // rows (= point indexes) of the file, first <= last
+  int lastRow = 0;
+  double firstTime = 0;  // s, the times of those rows
+  double lastTime = 0;
+  double value = 0;      // what broke the rule (the largest departure of the run)
+  double threshold = 0;  // what it was held against
+};
+
+// Every threshold, with what a sounding gives: a balloon rising 3-8 m/s,
+// winds up to about 100 m/s, one record a second.
+struct CheckThresholds {
+  double tSpike = 2.0;       // °C off the median of 11 points
+  double uSpike = 10.0;      // % off the median of 11 points
+  double tJump = 1.5;        // °C per second between consecutive points
+  double uJump = 20.0;       // % per second
+  double stuckTime = 60.0;   // s of one repeated value
+  double stuckRise = 100.0;  // m the sonde must rise meanwhile (when the radar saw it)
+  double tMin = -95.0;       // °C, the coldest air a sounding meets
+  double tMax = 50.0;        // °C, the hottest
+  double srSpike = 150.0;    // m off the median of 11 points
+  double srSpeed = 150.0;    // m/s, faster than wind and ascent together
+  double azSpike = 1.5;      // ° of third difference
+  double elSpike = 1.0;      // ° of third difference
+  double rateWindow = 60.0;  // s over which the ascent rate is taken
+  double rateMin = 1.0;      // m/s
+  double rateMax = 12.0;     // m/s
+  double heightFall = 150.0;   // m below the highest height so far
+  double settleTime = 60.0;    // s after launch before the angle rules apply
+  double gap = 10.0;           // s without a record
+  double driftWindow = 600.0;  // s over which the two clocks are compared
+  double drift = 1.0;          // s the clocks may part within one window
+};
+
+// The configuration keys of the thresholds (section "[CHECK]").
+struct ThresholdKey {
+  const char* key;
+  double CheckThresholds::*field;
+};
+const std::vector<ThresholdKey>& ThresholdKeys();
+inline constexpr const char* kCheckSection = "CHECK";
+
+// Every rule over the current telemetry and coordinates, sorted by time
+// (then by rule). Excluded points and missing-value marks take part in none.
+std::vector<Finding> RunChecks(const FlightPoints& points, const CheckThresholds& limits);
+std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd, const CheckThresholds& limits);
+
+// The columns a finding is shown with: rule, rows, times, value, threshold.
+struct FindingColumns {
+  std::string rule, rows, times, value, threshold;
+};
+FindingColumns ColumnsOf(const Finding& finding);
+
+// The rows of a finding that "Убрать найденное" excludes (first, last); none
+// for a gap or a clock. A repeated time keeps its first row.
+std::vector<std::pair<int, int>> RemovableRows(const Finding& finding);
+
+}  // namespace dv

@@ -1,0 +1,423 @@
+#include "check/CheckRules.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <optional>
+#include <set>
+
+#include "app/ProfileFile.h"
+#include "check/CheckSettings.h"
+
+namespace {
+
+using dv::CheckRule;
+
+constexpr double kDeg = 180.0 / std::numbers::pi;
+
+// A smooth hand-made ascent, one record a second: temperature falling with
+// height, humidity drying slowly, a balloon rising 5 m/s and drifting 10 m/s.
+dv::TuArray CleanTu(int n) {
+  dv::TuArray tu(n);
+  for (int i = 0; i < n; ++i) {
+    const double t = i;
+    dv::TuPoint p;
+    p.Time = static_cast<float>(t);
+    p.T = static_cast<float>(15 - 0.0325 * t + 0.002 * std::sin(t));
+    p.U = static_cast<float>(60 - 0.01 * t + 0.05 * std::sin(0.7 * t));
+    tu.Add(p);
+  }
+  return tu;
+}
+
+dv::CrdPoint Seen(double t, double height, double across, double az) {
+  dv::CrdPoint p;
+  p.Time = t;
+  p.SR = std::hypot(across, height);
+  p.El = std::atan2(height, across) * kDeg;
+  p.Az = az;
+  return p;
+}
+
+dv::CrdArray CleanCrd(int n, const std::function<double(double)>& height = [](double t) { return 5 * t; }) {
+  dv::CrdArray crd(n);
+  for (int i = 0; i < n; ++i) crd.Add(Seen(i, height(i), 200 + 10.0 * i, 90 + 0.02 * i));
+  return crd;
+}
+
+std::multiset<CheckRule> RulesOf(const std::vector<dv::Finding>& findings) {
+  std::multiset<CheckRule> rules;
+  for (const dv::Finding& f : findings) rules.insert(f.rule);
+  return rules;
+}
+
+// The one finding of the rule; nothing when there is none or more than one.
+std::optional<dv::Finding> Only(const std::vector<dv::Finding>& findings, CheckRule rule) {
+  std::optional<dv::Finding> found;
+  for (const dv::Finding& f : findings) {
+    if (f.rule != rule) continue;
+    if (found) return std::nullopt;
+    found = f;
+  }
+  return found;
+}
+
+std::vector<dv::Finding> Check(const dv::TuArray& tu, const dv::CrdArray& crd,
+                               const dv::CheckThresholds& limits = {}) {
+  return dv::RunChecks(tu, crd, limits);
+}
+
+TEST(CheckRulesTest, ACleanAscentHasNoFinding) {
+  EXPECT_TRUE(Check(CleanTu(1801), CleanCrd(1801)).empty());
+  // Nothing to look at is no finding either, and no crash.
+  EXPECT_TRUE(Check(dv::TuArray(1), dv::CrdArray(1)).empty());
+  EXPECT_TRUE(Check(CleanTu(3), CleanCrd(2)).empty());
+}
+
+TEST(CheckRulesTest, TelemetrySpikesJustOverTheThresholdAndNotJustUnder) {
+  const dv::CrdArray crd = CleanCrd(601);
+  // A spike under its own threshold is still two steps over the jump's: the
+  // jumps are kept out of this.
+  dv::CheckThresholds limits;
+  limits.tJump = 100;
+  for (const double size : {2.05, -2.05, 1.95}) {
+    dv::TuArray tu = CleanTu(601);
+    tu[300].T += static_cast<float>(size);
+    const auto findings = Check(tu, crd, limits);
+    if (std::fabs(size) < 2) {
+      EXPECT_TRUE(findings.empty()) << size;
+      continue;
+    }
+    ASSERT_EQ(findings.size(), 1u) << size;  // the two steps of a spike are no jumps
+    const dv::Finding& f = findings[0];
+    EXPECT_EQ(f.rule, CheckRule::TSpike);
+    EXPECT_EQ(f.file, dv::CheckFile::Tu);
+    EXPECT_EQ(f.firstRow, 300);
+    EXPECT_EQ(f.lastRow, 300);
+    EXPECT_DOUBLE_EQ(f.firstTime, 300);
+    // The median of the 11 holds the spike too, so it moves one step of the trend.
+    EXPECT_NEAR(f.value, size, 0.05);
+    EXPECT_EQ(f.threshold, 2.0);
+  }
+  // A run of three humidity points, 10.5 % off: one finding over the three rows.
+  dv::TuArray tu = CleanTu(601);
+  for (int i = 200; i <= 202; ++i) tu[i].U += 10.5f;
+  auto findings = Check(tu, crd);
+  ASSERT_EQ(findings.size(), 1u);
+  EXPECT_EQ(findings[0].rule, CheckRule::USpike);
+  EXPECT_EQ(findings[0].firstRow, 200);
+  EXPECT_EQ(findings[0].lastRow, 202);
+  for (int i = 200; i <= 202; ++i) tu[i].U -= 1.0f;  // 9.5 % off
+  EXPECT_TRUE(Check(tu, crd).empty());
+  // A spike at the very first or last point is found too.
+  tu = CleanTu(601);
+  tu[1].T += 3;
+  tu[600].U -= 12;
+  EXPECT_EQ(RulesOf(Check(tu, crd)), (std::multiset{CheckRule::TSpike, CheckRule::USpike}));
+}
+
+TEST(CheckRulesTest, ALevelStepIsAJumpNotASpike) {
+  const dv::CrdArray crd = CleanCrd(601);
+  for (const double step : {1.6, 1.4}) {
+    dv::TuArray tu = CleanTu(601);
+    for (int i = 300; i < 601; ++i) tu[i].T += static_cast<float>(step);
+    const auto findings = Check(tu, crd);
+    if (step < 1.5) {
+      EXPECT_TRUE(findings.empty());
+      continue;
+    }
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].rule, CheckRule::TJump);
+    EXPECT_EQ(findings[0].firstRow, 299);
+    EXPECT_EQ(findings[0].lastRow, 300);
+    EXPECT_NEAR(findings[0].value, 1.6 - 0.0325, 0.01);
+  }
+  // Across a gap the allowed step grows with the time: 20 % in 2 s passes.
+  dv::TuArray tu = CleanTu(601);
+  for (int i = 300; i < 601; ++i) {
+    tu[i].Time += 1;
+    tu[i].U -= 20;
+  }
+  EXPECT_TRUE(Check(tu, crd).empty());
+  for (int i = 300; i < 601; ++i) tu[i].U -= 20.5;  // 40.5 % in 2 s does not
+  EXPECT_EQ(RulesOf(Check(tu, crd)), std::multiset{CheckRule::UJump});
+}
+
+TEST(CheckRulesTest, TemperatureOutsideWhatAirHolds) {
+  dv::TuArray tu = CleanTu(601);
+  for (int i = 0; i < 601; ++i) tu[i].T = static_cast<float>(49.0 + 0.001 * i);
+  tu[100].T = 50.2f;  // over 50 °C, yet only 1.1 off its neighbours
+  tu[101].T = 50.3f;
+  tu[400].T = 49.9f;
+  const auto findings = Check(tu, CleanCrd(601));
+  const auto f = Only(findings, CheckRule::TRange);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->firstRow, 100);
+  EXPECT_EQ(f->lastRow, 101);
+  EXPECT_NEAR(f->value, 50.3, 1e-5);
+  EXPECT_EQ(f->threshold, 50.0);
+  EXPECT_EQ(RulesOf(findings), std::multiset{CheckRule::TRange});
+  tu[100].T = -95.5f;  // the cold side names its own bound
+  tu[101].T = 49.1f;
+  const auto cold = Only(Check(tu, CleanCrd(601)), CheckRule::TRange);
+  ASSERT_TRUE(cold);
+  EXPECT_EQ(cold->threshold, -95.0);
+}
+
+TEST(CheckRulesTest, AValueStuckWhileTheSondeRises) {
+  const auto stuckFrom = [](int first, int last) {
+    dv::TuArray tu = CleanTu(601);
+    for (int i = first; i <= last; ++i) tu[i].T = tu[first].T;
+    return tu;
+  };
+  // 60 s of one value (rows 100..160), 300 m of rise: stuck.
+  auto findings = Check(stuckFrom(100, 160), CleanCrd(601));
+  const auto f = Only(findings, CheckRule::TStuck);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->firstRow, 100);
+  EXPECT_EQ(f->lastRow, 160);
+  EXPECT_EQ(f->value, 60.0);
+  EXPECT_FALSE(Only(Check(stuckFrom(100, 159), CleanCrd(601)), CheckRule::TStuck));  // 59 s
+  // The same minute while the radar sees the sonde hold its height is no fault.
+  const dv::CrdArray level = CleanCrd(601, [](double t) { return t < 100 ? 5 * t : t < 160 ? 500 + 0.5 * (t - 100) : 530 + 5 * (t - 160); });
+  EXPECT_FALSE(Only(Check(stuckFrom(100, 160), level), CheckRule::TStuck));
+  // Without coordinates the time alone decides.
+  EXPECT_TRUE(Only(Check(stuckFrom(100, 160), dv::CrdArray(1)), CheckRule::TStuck));
+  // Humidity resting at 100 % in cloud is not stuck; at 71 % it is.
+  dv::TuArray tu = CleanTu(601);
+  for (int i = 100; i <= 200; ++i) tu[i].U = 100;
+  EXPECT_FALSE(Only(Check(tu, CleanCrd(601)), CheckRule::UStuck));
+  for (int i = 100; i <= 200; ++i) tu[i].U = 59;
+  EXPECT_TRUE(Only(Check(tu, CleanCrd(601)), CheckRule::UStuck));
+}
+
+// A balloon at a steady 5 km from the radar, rising as the elevation grows.
+dv::CrdArray SteadyRange(int n) {
+  dv::CrdArray crd(n);
+  for (int i = 0; i < n; ++i) {
+    dv::CrdPoint p;
+    p.Time = i;
+    p.SR = 5000;
+    p.El = 10 + 0.05 * i;
+    p.Az = 90 + 0.02 * i;
+    crd.Add(p);
+  }
+  return crd;
+}
+
+TEST(CheckRulesTest, SlantRangeSpikesAndJumps) {
+  const dv::TuArray tu = CleanTu(601);
+  EXPECT_TRUE(Check(tu, SteadyRange(601)).empty());
+  for (const double size : {151.0, 149.0}) {
+    dv::CrdArray crd = SteadyRange(601);
+    crd[250].SR += size;
+    const auto findings = Check(tu, crd);
+    if (size < 150) {
+      EXPECT_TRUE(findings.empty());
+      continue;
+    }
+    // The height leaves the spike out, so nothing else is found there.
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].rule, CheckRule::SRSpike);
+    EXPECT_EQ(findings[0].file, dv::CheckFile::Crd);
+    EXPECT_EQ(findings[0].firstRow, 250);
+    EXPECT_NEAR(findings[0].value, 151, 1e-6);
+  }
+  for (const double step : {151.0, 149.0}) {
+    dv::CrdArray crd = SteadyRange(601);
+    for (int i = 300; i < 601; ++i) crd[i].SR += step;
+    const auto f = Only(Check(tu, crd), CheckRule::SRJump);
+    if (step < 150) {
+      EXPECT_FALSE(f);
+      continue;
+    }
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->firstRow, 299);
+    EXPECT_EQ(f->lastRow, 300);
+    EXPECT_EQ(f->threshold, 150.0);
+  }
+}
+
+TEST(CheckRulesTest, AngleSpikesFromThirdDifferences) {
+  const dv::TuArray tu = CleanTu(601);
+  // A lone spike of A gives a third difference of 3A: 0.51° breaks 1.5°, 0.49° does not.
+  for (const double size : {0.51, 0.49}) {
+    dv::CrdArray crd = CleanCrd(601);
+    crd[300].Az += size;
+    const auto f = Only(Check(tu, crd), CheckRule::AzSpike);
+    EXPECT_EQ(f.has_value(), size > 0.5) << size;
+    if (!f) continue;
+    EXPECT_EQ(f->firstRow, 300);
+    EXPECT_EQ(f->lastRow, 300);
+    EXPECT_NEAR(std::fabs(f->value), 3 * size, 0.01);
+  }
+  // Two side by side make one finding; their largest third difference is 2A.
+  for (const double size : {0.51, 0.49}) {
+    dv::CrdArray crd = CleanCrd(601);
+    crd[300].El -= size;
+    crd[301].El -= size;
+    const auto f = Only(Check(tu, crd), CheckRule::ElSpike);
+    EXPECT_EQ(f.has_value(), size > 0.5) << size;
+    if (!f) continue;
+    EXPECT_EQ(f->firstRow, 300);
+    EXPECT_EQ(f->lastRow, 301);
+  }
+  // An azimuth through north is no spike; a spike in the first minute is left alone.
+  dv::CrdArray crd = CleanCrd(601);
+  for (int i = 0; i < 601; ++i) crd[i].Az = std::fmod(359.0 + 0.02 * i, 360.0);
+  crd[30].Az += 5;
+  EXPECT_TRUE(Check(tu, crd).empty());
+}
+
+TEST(CheckRulesTest, AscentRateOutsideItsBoundsAndTheHeightFalling) {
+  const dv::TuArray tu = CleanTu(1201);
+  const auto rated = [](double rate) {
+    return [rate](double t) { return t < 400 ? 5 * t : t < 520 ? 2000 + rate * (t - 400) : 2000 + rate * 120 + 5 * (t - 520); };
+  };
+  for (const double rate : {12.5, 11.5, 0.9, 1.1}) {
+    const auto findings = Check(tu, CleanCrd(1201, rated(rate)));
+    const auto f = Only(findings, CheckRule::AscentRate);
+    const bool out = rate > 12 || rate < 1;
+    EXPECT_EQ(f.has_value(), out) << rate;
+    if (!f) continue;
+    EXPECT_EQ(f->threshold, rate > 12 ? 12.0 : 1.0);
+    EXPECT_NEAR(f->value, rate, 0.1);
+    EXPECT_LE(f->firstTime, 400);
+    EXPECT_GE(f->lastTime, 520);
+    EXPECT_EQ(RulesOf(findings), std::multiset{CheckRule::AscentRate});
+  }
+  // A dip 160 m below the highest height before the burst; 140 m is within.
+  for (const double depth : {160.0, 140.0}) {
+    // Height held, then a fall to `depth` below it, then the climb again.
+    const auto fall = [depth](double t) {
+      if (t < 600) return 5 * t;
+      if (t < 660) return 3000 - depth * (t - 600) / 60;
+      return 3000 - depth + 5 * (t - 660);
+    };
+    const auto f = Only(Check(tu, CleanCrd(1201, fall)), CheckRule::HeightFall);
+    EXPECT_EQ(f.has_value(), depth > 150) << depth;
+    if (f) {
+      EXPECT_NEAR(f->value, depth, 5);
+    }
+  }
+  // After the highest point the balloon falls: no finding.
+  const auto burst = [](double t) { return t < 900 ? 5 * t : 4500 - 10 * (t - 900); };
+  EXPECT_TRUE(Check(tu, CleanCrd(1201, burst)).empty());
+}
+
+TEST(CheckRulesTest, ElevationBelowTheHorizonAfterTheFirstMinute) {
+  const dv::TuArray tu = CleanTu(601);
+  dv::CrdArray crd = CleanCrd(601, [](double t) { return t < 100 ? -1 + 0.02 * t : 5 * t; });
+  // Below the horizon up to 50 s (first minute) and again at 300 s.
+  crd[300].El = -0.5;
+  const auto findings = Check(tu, crd);
+  const auto f = Only(findings, CheckRule::BelowHorizon);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->firstRow, 300);
+  EXPECT_NEAR(f->value, -0.5, 1e-9);
+}
+
+TEST(CheckRulesTest, GapsRepeatsAndClocksParting) {
+  // A gap of 10.5 s in the telemetry, 9.5 s in the coordinates (not one).
+  dv::TuArray tu = CleanTu(601);
+  dv::CrdArray crd = CleanCrd(601);
+  for (int i = 300; i < 601; ++i) tu[i].Time += 9.5f;
+  for (int i = 300; i < 601; ++i) crd[i].Time += 8.5;
+  auto findings = Check(tu, crd);
+  const auto gap = Only(findings, CheckRule::TuGap);
+  ASSERT_TRUE(gap);
+  EXPECT_EQ(gap->firstRow, 299);
+  EXPECT_EQ(gap->lastRow, 300);
+  EXPECT_NEAR(gap->value, 10.5, 1e-6);
+  EXPECT_FALSE(Only(findings, CheckRule::CrdGap));
+  EXPECT_TRUE(dv::RemovableRows(*gap).empty());  // a gap has no point to remove
+
+  // Row 200's time given again by rows 201 and 202.
+  crd = CleanCrd(601);
+  crd[201].Time = crd[202].Time = 200;
+  findings = Check(CleanTu(601), crd);
+  const auto repeat = Only(findings, CheckRule::CrdRepeat);
+  ASSERT_TRUE(repeat);
+  EXPECT_EQ(repeat->firstRow, 200);
+  EXPECT_EQ(repeat->lastRow, 202);
+  EXPECT_EQ(repeat->value, 3);
+  EXPECT_EQ(dv::RemovableRows(*repeat), (std::vector<std::pair<int, int>>{{201, 202}}));
+
+  // The telemetry clock 1.1 s fast per 600 s from row 100 on; 0.9 s is within.
+  for (const double parted : {1.1, 0.9}) {
+    tu = CleanTu(1801);
+    for (int i = 100; i < 1801; ++i) tu[i].Time = static_cast<float>(100 + (i - 100) * (1 + parted / 600));
+    const auto f = Only(Check(tu, CleanCrd(1801)), CheckRule::TimeDrift);
+    EXPECT_EQ(f.has_value(), parted > 1) << parted;
+    if (f) {
+      EXPECT_NEAR(f->value, parted, 0.05);
+    }
+  }
+}
+
+TEST(CheckRulesTest, ExcludedPointsAndMarksTakePartInNoRule) {
+  dv::TuArray tu = CleanTu(601);
+  dv::CrdArray crd = CleanCrd(601);
+  tu[300].T += 10;
+  tu[300].TExcluded = true;
+  tu[310].U = -999;  // as read: flagged by the reader
+  tu[310].UExcluded = true;
+  crd[200].SR += 5000;
+  crd[200].Excluded = true;
+  crd[400].SR = crd[400].Az = crd[400].El = -999;
+  EXPECT_TRUE(Check(tu, crd).empty());
+  // The excluded spike's humidity is still looked at.
+  tu[300].U += 30;
+  EXPECT_EQ(RulesOf(Check(tu, crd)), std::multiset{CheckRule::USpike});
+}
+
+TEST(CheckRulesTest, FindingsSortedByTimeAndShownInColumns) {
+  dv::TuArray tu = CleanTu(601);
+  dv::CrdArray crd = CleanCrd(601);
+  tu[400].T += 5;
+  crd[100].SR += 1000;
+  tu[100].U += 20;
+  const auto findings = Check(tu, crd);
+  ASSERT_EQ(findings.size(), 3u);
+  EXPECT_EQ(findings[0].rule, CheckRule::USpike);  // 100 s, the telemetry rule first
+  EXPECT_EQ(findings[1].rule, CheckRule::SRSpike);
+  EXPECT_EQ(findings[2].rule, CheckRule::TSpike);
+  dv::Finding one{CheckRule::TSpike, dv::CheckFile::Tu, 400, 400, 400, 400, 4.966, 2};
+  const dv::FindingColumns c = dv::ColumnsOf(one);
+  EXPECT_EQ(c.rule, "Выброс T");
+  EXPECT_EQ(c.rows, "400");
+  EXPECT_EQ(c.times, "400.0");
+  EXPECT_EQ(c.value, "4.97 °C");
+  EXPECT_EQ(c.threshold, "2.00 °C");
+  const dv::Finding run{CheckRule::CrdRepeat, dv::CheckFile::Crd, 100, 102, 99.5, 99.5, 3, 1};
+  EXPECT_EQ(dv::ColumnsOf(run).rows, "100–102");
+  EXPECT_EQ(dv::ColumnsOf(run).times, "99.5–99.5");
+  EXPECT_EQ(dv::ColumnsOf(run).value, "3");  // a count has no unit
+}
+
+TEST(CheckRulesTest, ThresholdsFromTheSettingsSection) {
+  const dv::ProfileFile profile(
+      "[OPTIONS]\r\nPath=C:\\flights\\\r\n[check]\r\ntspike = 3.5\r\nGap=\r\nRateMax=fast\r\nDrift=inf\r\n"
+      "ElSpike=0.75\r\n");
+  const dv::CheckThresholds l = dv::ReadCheckThresholds(profile);
+  EXPECT_EQ(l.tSpike, 3.5);    // names match whatever their case
+  EXPECT_EQ(l.elSpike, 0.75);
+  EXPECT_EQ(l.gap, 10.0);      // empty: the default
+  EXPECT_EQ(l.rateMax, 12.0);  // not a number: the default
+  EXPECT_EQ(l.drift, 1.0);     // not finite: the default
+  EXPECT_EQ(l.uSpike, dv::CheckThresholds{}.uSpike);
+  // Every threshold has a key of its own.
+  std::set<std::string> keys;
+  for (const dv::ThresholdKey& k : dv::ThresholdKeys()) keys.insert(k.key);
+  EXPECT_EQ(keys.size(), dv::ThresholdKeys().size());
+  EXPECT_EQ(keys.size() * sizeof(double), sizeof(dv::CheckThresholds));
+  // A raised threshold silences the rule.
+  dv::TuArray tu = CleanTu(601);
+  tu[300].T += 3;
+  EXPECT_TRUE(Only(dv::RunChecks(tu, CleanCrd(601), {}), CheckRule::TSpike));
+  EXPECT_FALSE(Only(dv::RunChecks(tu, CleanCrd(601), l), CheckRule::TSpike));
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// The rules against faults put into the clean sample flight at seeded places.
+
+#include <gtest/gtest.h>
+
+#include "FaultInjection.h"
+#include "flight/PointFiles.h"
+
+namespace {
+
+struct Sample {
+  dv::TuArray tu{7201};
+  dv::CrdArray crd{7201};
+  Sample() {
+    const std::string base = std::string(DEVIRARAV_EXAMPLES) + "/20251014-1130";
+    dv::ReadTu(base + ".tu", tu);
+    dv::ReadCrd(base + ".crd", crd);
+  }
+};
+
+TEST(DetectionTest, FiftyFaultedCopiesFoundAndTheCleanFlightLeftAlmostAlone) {
+  const Sample s;
+  const dvtools::DetectionScore score = dvtools::ScoreRules(s.tu, s.crd, 50);
+  int clean = 0;
+  for (int r = 0; r < dv::kRuleCount; ++r) {
+    const dvtools::RuleScore& rule = score.rules[static_cast<std::size_t>(r)];
+    const char* name = dv::InfoOf(static_cast<dv::CheckRule>(r)).name;
+    EXPECT_EQ(rule.injected, 50) << name;  // one fault of every kind in every copy
+    EXPECT_GE(rule.found * 100, rule.injected * 95) << name;
+    clean += rule.cleanFindings;
+  }
+  // At most one finding per 2,000 points of the clean flight; its one finding
+  // is the real radar dropout.
+  EXPECT_LE(clean * 2000, score.cleanPoints);
+  EXPECT_EQ(score.rules[static_cast<int>(dv::CheckRule::CrdGap)].cleanFindings, 1);
+}
+
+TEST(DetectionTest, InjectionIsSeededAndEveryFaultIsWhereItSays) {
+  const Sample s;
+  dv::TuArray t1(1), t2(1);
+  dv::CrdArray c1(1), c2(1);
+  t1.Assign(s.tu), t2.Assign(s.tu), c1.Assign(s.crd), c2.Assign(s.crd);
+  const auto a = dvtools::InjectFaults(t1, c1, 7);
+  const auto b = dvtools::InjectFaults(t2, c2, 7);
+  ASSERT_EQ(a.size(), static_cast<std::size_t>(dv::kRuleCount));
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].rule, b[i].rule);
+    EXPECT_EQ(a[i].firstRow, b[i].firstRow);
+  }
+  // The gaps removed records: the arrays are shorter, and each gap is one.
+  EXPECT_LT(t1.Count(), s.tu.Count());
+  EXPECT_LT(c1.Count(), s.crd.Count());
+  for (const auto& f : a) {
+    if (f.rule != dv::CheckRule::TuGap) continue;
+    EXPECT_GT(t1[f.lastRow].Time - t1[f.firstRow].Time, 10);
+  }
+  // Another seed puts them elsewhere.
+  dv::TuArray t3(1);
+  dv::CrdArray c3(1);
+  t3.Assign(s.tu), c3.Assign(s.crd);
+  const auto c = dvtools::InjectFaults(t3, c3, 8);
+  int same = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) same += a[i].rule == c[i].rule && a[i].firstRow == c[i].firstRow;
+  EXPECT_LT(same, 3);
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#include "FaultInjection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "SampleAscent.h"
+
+namespace dvtools {
+
+namespace {
+
+using dv::CheckRule;
+
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+
+class Dice {
+ public:
+  explicit Dice(std::uint32_t seed) : rnd_(seed) {}
+  double Between(double a, double b) { return a + (b - a) * rnd_.Uniform(); }
+  int Int(int a, int b) { return std::min(b, a + static_cast<int>((b - a + 1) * rnd_.Uniform())); }
+  double Sign() { return rnd_.Uniform() < 0.5 ? -1.0 : 1.0; }
+
+ private:
+  SampleRandom rnd_;
+};
+
+// Adds `delta` metres to the height the radar gives for point p, by the elevation.
+void RaiseBy(dv::CrdPoint& p, double delta) {
+  const double across = p.SR * std::cos(p.El / kRadToDeg);
+  if (across > 1) p.El += delta / across * kRadToDeg;
+}
+
+// A humidity shift that keeps the values inside 0..100 where it can.
+double TowardsMiddle(const dv::TuArray& tu, int first, int last, double size) {
+  double sum = 0;
+  for (int i = first; i <= last; ++i) sum += tu[i].U;
+  return sum / (last - first + 1) > 50 ? -size : size;
+}
+
+struct Slot {
+  int from, to;  // rows the fault may take, margins left out
+};
+
+}  // namespace
+
+std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std::uint32_t seed) {
+  Dice dice(seed);
+  std::vector<InjectedFault> faults;
+  // Stretches of 300 rows with 60 rows of margin on each side; the clock
+  // fault runs to the end, so it takes the last stretch.
+  std::vector<Slot> slots;
+  for (int a = 200; a + 300 <= 6300; a += 300) {
+    if (a + 300 > 4150 && a < 4350) continue;
+    slots.push_back({a + 60, a + 240});
+  }
+  std::vector<CheckRule> kinds;
+  for (int r = 0; r < dv::kRuleCount; ++r)
+    if (static_cast<CheckRule>(r) != CheckRule::TimeDrift) kinds.push_back(static_cast<CheckRule>(r));
+  // Shuffle the kinds over the stretches.
+  for (std::size_t i = kinds.size(); i > 1; --i) std::swap(kinds[i - 1], kinds[static_cast<std::size_t>(dice.Int(0, static_cast<int>(i) - 1))]);
+  std::vector<std::pair<int, int>> gaps;  // (row, records removed), applied last
+  for (std::size_t k = 0; k < kinds.size() && k < slots.size(); ++k) {
+    const Slot s = slots[k];
+    const CheckRule rule = kinds[k];
+    int first = dice.Int(s.from, s.from + 60);
+    int last = first;
+    switch (rule) {
+      case CheckRule::TSpike: {
+        last = first + dice.Int(0, 2);
+        const double size = dice.Sign() * dice.Between(3, 10);
+        for (int i = first; i <= last; ++i) tu[i].T += static_cast<float>(size);
+        break;
+      }
+      case CheckRule::USpike: {
+        last = first + dice.Int(0, 2);
+        const double size = TowardsMiddle(tu, first, last, dice.Between(15, 40));
+        for (int i = first; i <= last; ++i) tu[i].U += static_cast<float>(size);
+        break;
+      }
+      case CheckRule::TJump: {
+        last = first + dice.Int(30, 110);
+        const double size = dice.Sign() * dice.Between(2.5, 6);
+        for (int i = first; i <= last; ++i) tu[i].T += static_cast<float>(size);
+        last = first;  // the step in
+        break;
+      }
+      case CheckRule::UJump: {
+        const int end = first + dice.Int(30, 110);
+        const double size = TowardsMiddle(tu, first, end, dice.Between(25, 40));
+        for (int i = first; i <= end; ++i) tu[i].U += static_cast<float>(size);
+        break;
+      }
+      case CheckRule::TStuck:
+      case CheckRule::UStuck: {
+        last = first + dice.Int(70, 150);
+        for (int i = first + 1; i <= last; ++i) {
+          if (rule == CheckRule::TStuck) tu[i].T = tu[first].T;
+          else tu[i].U = tu[first].U;
+        }
+        break;
+      }
+      case CheckRule::TRange: {
+        last = first + dice.Int(0, 1);
+        for (int i = first; i <= last; ++i)
+          tu[i].T = static_cast<float>(dice.Sign() > 0 ? dice.Between(55, 95) : dice.Between(-98.5, -96));
+        break;
+      }
+      case CheckRule::SRSpike: {
+        last = first + dice.Int(0, 2);
+        const double size = dice.Sign() * dice.Between(300, 3000);
+        for (int i = first; i <= last; ++i) crd[i].SR += size;
+        break;
+      }
+      case CheckRule::SRJump: {
+        const int end = first + dice.Int(20, 110);
+        const double size = dice.Sign() * dice.Between(300, 2000);
+        for (int i = first; i <= end; ++i) crd[i].SR += size;
+        break;
+      }
+      case CheckRule::AzSpike:
+      case CheckRule::ElSpike: {
+        last = first + dice.Int(0, 1);
+        const double size = dice.Sign() * (rule == CheckRule::AzSpike ? dice.Between(1, 5) : dice.Between(0.7, 3));
+        for (int i = first; i <= last; ++i) (rule == CheckRule::AzSpike ? crd[i].Az : crd[i].El) += size;
+        break;
+      }
+      case CheckRule::AscentRate: {
+        // The height climbing 8-12 m/s too fast, or 4.2-4.8 m/s too slow, for
+        // two minutes, and staying that far off afterwards.
+        last = first + 120;
+        const double extra = dice.Sign() > 0 ? dice.Between(8, 12) : -dice.Between(4.2, 4.8);
+        for (int i = first; i < crd.Count(); ++i) RaiseBy(crd[i], extra * std::min(i - first, 120));
+        break;
+      }
+      case CheckRule::HeightFall: {
+        last = first + 120;
+        const double depth = dice.Between(800, 1200);
+        for (int i = first; i <= last; ++i) RaiseBy(crd[i], -depth * std::sin((i - first) / 120.0 * std::numbers::pi));
+        break;
+      }
+      case CheckRule::BelowHorizon: {
+        last = first + dice.Int(0, 2);
+        for (int i = first; i <= last; ++i) crd[i].El = -dice.Between(0.2, 2);
+        break;
+      }
+      case CheckRule::TuGap:
+      case CheckRule::CrdGap:
+        gaps.emplace_back(rule == CheckRule::TuGap ? first : -first, dice.Int(15, 60));
+        continue;  // recorded once the rows are removed
+      case CheckRule::TuRepeat:
+        last = first + dice.Int(0, 1);
+        for (int i = first; i <= last; ++i) tu[i].Time = tu[first - 1].Time;
+        --first;
+        break;
+      case CheckRule::CrdRepeat:
+        last = first + dice.Int(0, 1);
+        for (int i = first; i <= last; ++i) crd[i].Time = crd[first - 1].Time;
+        --first;
+        break;
+      case CheckRule::TimeDrift:
+        break;
+    }
+    faults.push_back({rule, first, last});
+  }
+  // The telemetry clock running 0.3-1 % fast over the last stretch.
+  {
+    const int from = dice.Int(6350, 6450);
+    const double rate = dice.Between(0.003, 0.01);
+    const double base = tu[from].Time;
+    for (int i = from; i < tu.Count(); ++i) tu[i].Time = static_cast<float>(base + (tu[i].Time - base) * (1 + rate));
+    faults.push_back({CheckRule::TimeDrift, from, tu.Count() - 1});
+  }
+  // Records removed last, from the end backwards, so that the rows of the
+  // other faults move by what was removed before them.
+  std::sort(gaps.begin(), gaps.end(), [](auto a, auto b) { return std::abs(a.first) > std::abs(b.first); });
+  for (const auto& [signedRow, count] : gaps) {
+    const bool inTu = signedRow > 0;
+    const int row = std::abs(signedRow);
+    for (int k = 0; k < count; ++k) {
+      if (inTu) tu.Delete(row);
+      else crd.Delete(row);
+    }
+    for (InjectedFault& f : faults) {
+      const bool sameFile = dv::InfoOf(f.rule).file == (inTu ? dv::CheckFile::Tu : dv::CheckFile::Crd);
+      if (!sameFile || f.firstRow < row) continue;
+      f.firstRow -= count;
+      f.lastRow -= count;
+    }
+    faults.push_back({inTu ? CheckRule::TuGap : CheckRule::CrdGap, row - 1, row});
+  }
+  return faults;
+}
+
+bool IsFound(const InjectedFault& fault, const std::vector<dv::Finding>& findings) {
+  // Rules over a window may start or end a window away from the fault.
+  const bool windowed = fault.rule == CheckRule::AscentRate || fault.rule == CheckRule::HeightFall ||
+                        fault.rule == CheckRule::TimeDrift;
+  const int slack = windowed ? 120 : 2;
+  for (const dv::Finding& f : findings) {
+    if (f.rule != fault.rule) continue;
+    if (f.lastRow >= fault.firstRow - slack && f.firstRow <= fault.lastRow + slack) return true;
+  }
+  return false;
+}
+
+DetectionScore ScoreRules(const dv::TuArray& tu, const dv::CrdArray& crd, int variants,
+                          const dv::CheckThresholds& limits) {
+  DetectionScore score;
+  score.cleanPoints = tu.Count() + crd.Count();
+  for (const dv::Finding& f : dv::RunChecks(tu, crd, limits)) ++score.rules[static_cast<int>(f.rule)].cleanFindings;
+  for (int seed = 1; seed <= variants; ++seed) {
+    dv::TuArray t(tu.Count());
+    dv::CrdArray c(crd.Count());
+    t.Assign(tu);
+    c.Assign(crd);
+    const std::vector<InjectedFault> faults = InjectFaults(t, c, static_cast<std::uint32_t>(seed));
+    const std::vector<dv::Finding> findings = dv::RunChecks(t, c, limits);
+    for (const InjectedFault& f : faults) {
+      RuleScore& r = score.rules[static_cast<int>(f.rule)];
+      ++r.injected;
+      r.found += IsFound(f, findings) ? 1 : 0;
+    }
+  }
+  return score;
+}
+
+}  // namespace dvtools
