@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <tuple>
 
 #include "charts/Derived.h"
@@ -380,6 +381,13 @@ void Drift(const Times& tu, const Times& crd, const CheckThresholds& l, Findings
   flush();
 }
 
+// The height DeriveCrd gives, without the azimuth it does not need.
+double HeightOf(const CrdPoint& p) {
+  const double el = p.El * (std::numbers::pi / 180.0);
+  const double across = p.SR * std::cos(el);
+  return p.SR * std::sin(el) + across * across * kHeightCurvature;
+}
+
 bool UsableCrd(double value) { return std::isfinite(value) && value > kCrdMissingLimit; }
 
 void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThresholds& l,
@@ -482,7 +490,7 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
     if (!UsableCrd(p.SR) || !UsableCrd(p.Az) || !UsableCrd(p.El)) continue;
     while (s < suspect.size() && suspect[s].second < i) ++s;
     if (s < suspect.size() && suspect[s].first <= i) continue;
-    h.push_back(HeightPoint{i, p.Time, DeriveCrd(p).Z});
+    h.push_back(HeightPoint{i, p.Time, HeightOf(p)});
   }
   int top = 0;
   for (int i = 0; i < static_cast<int>(h.size()); ++i)

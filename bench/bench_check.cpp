@@ -1,0 +1,65 @@
+// The suspect-point rules over a whole flight, as the window runs them after
+// every edit: build/bench/devirarav_bench_check (goal: 100,000 records under 20 ms).
+// A year of a station through devirarav-check: bench/check_year.sh (goal: under 3 s).
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "SampleAscent.h"
+#include "check/CheckRules.h"
+
+namespace {
+
+constexpr double kRadToDeg = 57.29577951308232;
+
+// A two-hour ascent of `records` records (more records, a shorter step), so
+// that every size is a flight a balloon can make.
+dv::FlightPoints MakeFlight(int records) {
+  dvtools::AscentSettings s;
+  s.seed = static_cast<std::uint32_t>(records);
+  s.points = records;
+  s.step = 7200.0 / records;
+  dv::FlightPoints p;
+  for (const dvtools::AscentPoint& a : dvtools::SimulateAscent(s)) {
+    dv::TuPoint t;
+    t.Time = static_cast<float>(a.time);
+    t.T = static_cast<float>(a.T);
+    t.U = static_cast<float>(a.U);
+    p.TuPoints.Add(t);
+    dv::CrdPoint c;
+    c.Time = a.time;
+    c.SR = a.SR;
+    c.Az = a.Az * kRadToDeg;
+    c.El = a.El * kRadToDeg;
+    p.CrdPoints.Add(c);
+  }
+  return p;
+}
+
+double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+void BM_RunChecks(benchmark::State& state) {
+  const dv::FlightPoints p = MakeFlight(static_cast<int>(state.range(0)));
+  std::size_t findings = 0;
+  for (auto _ : state) {
+    const auto f = dv::RunChecks(p, dv::CheckThresholds{});
+    findings = f.size();
+    benchmark::DoNotOptimize(f.data());
+  }
+  state.counters["findings"] = static_cast<double>(findings);
+}
+BENCHMARK(BM_RunChecks)
+    ->Arg(7201)
+    ->Arg(20000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true)
+    ->ComputeStatistics("min", Min);
+
+}  // namespace
+
+BENCHMARK_MAIN();

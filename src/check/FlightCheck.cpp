@@ -1,0 +1,175 @@
+#include "check/FlightCheck.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "common/FileIO.h"
+#include "common/Helpers.h"
+#include "flight/InfoFile.h"
+#include "flight/PointFiles.h"
+#include "open/Checks.h"
+
+namespace dv {
+
+namespace fs = std::filesystem;
+
+const char* VerdictName(Verdict v) {
+  switch (v) {
+    case Verdict::Ok: return "ok";
+    case Verdict::Warn: return "warn";
+    case Verdict::Error: return "error";
+  }
+  return "error";
+}
+
+namespace {
+
+void Say(FlightReport& r, Verdict level, std::string text) {
+  r.messages.push_back({level, std::move(text)});
+  r.verdict = std::max(r.verdict, level);
+}
+
+// The file's name ends in ".info", whatever the case.
+bool IsInfoName(const std::string& name) {
+  if (name.size() < 5) return false;
+  std::string ext = name.substr(name.size() - 5);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == ".info";
+}
+
+bool IsOriginal(const std::string& fileName) { return fileName.find(".org") != std::string::npos; }
+
+// Our strings are bytes on POSIX and UTF-8 on Windows.
+fs::path FsPath(const std::string& s) {
+#ifdef _WIN32
+  return fs::path(std::u8string(s.begin(), s.end()));
+#else
+  return fs::path(s);
+#endif
+}
+
+std::string StringOf(const fs::path& p) {
+#ifdef _WIN32
+  const std::u8string u = p.u8string();
+  return std::string(u.begin(), u.end());
+#else
+  return p.string();
+#endif
+}
+
+// Reads one point file; false (with the message said) when it is missing or unreadable.
+template <typename Array, typename Reader>
+bool ReadPoints(FlightReport& r, const std::string& file, Array& points, Reader read) {
+  if (!FileExists(file)) {
+    Say(r, Verdict::Error, file + " отсутствует!");
+    return false;
+  }
+  if (!IsRegularFile(file)) {
+    Say(r, Verdict::Error, kNotAFile + file);
+    return false;
+  }
+  try {
+    read(file, points);
+  } catch (const FileReadError& e) {
+    Say(r, Verdict::Error, e.what());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits) {
+  FlightReport r;
+  r.path = infoPath;
+  if (!IsRegularFile(infoPath)) {
+    Say(r, Verdict::Error, kNotAFile + infoPath);
+    return r;
+  }
+  InitialData info;
+  const InfoReadResult read = ReadInfo(infoPath, true, info);
+  for (const std::string& m : read.messages) Say(r, read.ok ? Verdict::Warn : Verdict::Error, m);
+  if (!read.ok) return r;
+  const std::string base = ChangeFileExtToNone(infoPath);
+  const std::string orgInfo = base + ".org.info";
+  if (FileExists(orgInfo)) {
+    InitialData org = info;
+    const InfoReadResult o = ReadInfo(orgInfo, false, org);
+    for (const std::string& m : o.messages) Say(r, o.ok ? Verdict::Warn : Verdict::Error, m);
+  }
+
+  TuArray tu(kInitialArrayCapacity);
+  CrdArray crd(kInitialArrayCapacity);
+  const auto readTu = [](const std::string& f, TuArray& a) { ReadTu(f, a); };
+  const auto readCrd = [](const std::string& f, CrdArray& a) { ReadCrd(f, a); };
+  const bool haveTu = ReadPoints(r, base + ".tu", tu, readTu);
+  const bool haveCrd = ReadPoints(r, base + ".crd", crd, readCrd);
+  r.tuPoints = tu.Count();
+  r.crdPoints = crd.Count();
+  const std::string shorter = std::string(kShorterOriginal) + " " + kViewOnly;
+  if (haveCrd && FileExists(base + ".org.crd")) {
+    CrdArray org(kInitialArrayCapacity);
+    if (ReadPoints(r, base + ".org.crd", org, readCrd) && org.Count() < crd.Count())
+      Say(r, Verdict::Warn, "crd: " + shorter);
+  }
+  if (haveTu && FileExists(base + ".org.tu")) {
+    TuArray org(kInitialArrayCapacity);
+    if (ReadPoints(r, base + ".org.tu", org, readTu) && org.Count() < tu.Count())
+      Say(r, Verdict::Warn, "tu: " + shorter);
+  }
+  if (const auto t = FirstTimeFailure(tu)) Say(r, Verdict::Warn, kTuTimeFailure + FormatFixed(*t, 0, 2));
+  if (const auto t = FirstTimeFailure(crd)) Say(r, Verdict::Warn, kCrdTimeFailure + FormatFixed(*t, 0, 2));
+  if (HasFlaggedTelemetry(tu)) {
+    int flagged = 0;
+    for (int i = 1; i < tu.Count(); ++i) flagged += tu[i].TExcluded || tu[i].UExcluded;
+    Say(r, Verdict::Warn, kFlaggedOnReading + std::to_string(flagged));
+  }
+  r.findings = RunChecks(tu, crd, limits);
+  if (!r.findings.empty()) r.verdict = std::max(r.verdict, Verdict::Warn);
+  return r;
+}
+
+std::vector<std::string> FindFlights(const std::vector<std::string>& paths, std::vector<FlightReport>& unusable) {
+  std::vector<std::string> flights;
+  const auto refuse = [&unusable](const std::string& path, const char* why) {
+    FlightReport r;
+    r.path = path;
+    Say(r, Verdict::Error, why + path);
+    unusable.push_back(std::move(r));
+  };
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(FsPath(path), ec);
+    if (ec || !fs::exists(st)) {
+      refuse(path, kNoSuchPath);
+      continue;
+    }
+    if (fs::is_directory(st)) {
+      std::vector<std::string> found;
+      fs::recursive_directory_iterator it(FsPath(path), fs::directory_options::skip_permission_denied, ec);
+      for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code fileEc;
+        if (!it->is_regular_file(fileEc)) continue;
+        const std::string name = StringOf(it->path().filename());
+        if (IsInfoName(name) && !IsOriginal(name)) found.push_back(StringOf(it->path()));
+      }
+      if (ec) refuse(path, kNoSuchPath);
+      std::sort(found.begin(), found.end());
+      flights.insert(flights.end(), found.begin(), found.end());
+      continue;
+    }
+    const std::string name = StringOf(FsPath(path).filename());
+    if (!IsInfoName(name)) {
+      refuse(path, kNotAnInfoFile);
+    } else if (IsOriginal(name)) {
+      refuse(path, kOriginalNotAFlight);
+    } else {
+      flights.push_back(path);
+    }
+  }
+  return flights;
+}
+
+}  // namespace dv

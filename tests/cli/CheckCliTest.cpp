@@ -1,0 +1,158 @@
+// devirarav-check run as the station runs it, on folders of flights.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "cli/CheckOutput.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+};
+
+Outcome Check(const std::string& args) {
+  Outcome r;
+  const std::string command = std::string(DEVIRARAV_CHECK_EXE) + " " + args + " 2>/dev/null";
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+  const int raw = pclose(p);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return r;
+}
+
+class CheckCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("devirarav-check-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::create_directories(root_ / "good");
+    fs::create_directories(root_ / "more" / "warned");
+    fs::create_directories(root_ / "broken");
+    const fs::path ex = DEVIRARAV_EXAMPLES;
+    // Clean, with read-only originals beside it.
+    for (const char* ext : {".info", ".tu", ".crd", ".org.info", ".org.tu", ".org.crd"})
+      fs::copy_file(ex / (std::string("20251017-2330") + ext), root_ / "good" / (std::string("20251017-2330") + ext));
+    // The long sample: its one-minute radar dropout is a finding.
+    for (const char* ext : {".info", ".tu", ".crd"})
+      fs::copy_file(ex / (std::string("20251014-1130") + ext), root_ / "more" / "warned" / (std::string("20251014-1130") + ext));
+    // No coordinates at all.
+    for (const char* ext : {".info", ".tu"})
+      fs::copy_file(ex / (std::string("20251016-1130") + ext), root_ / "broken" / (std::string("20251016-1130") + ext));
+  }
+  void TearDown() override {
+    std::error_code ec;
+    for (auto& e : fs::recursive_directory_iterator(root_, ec))
+      fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
+  }
+  std::string Path(const std::string& sub) const { return (root_ / sub).string(); }
+
+  // Every file under the root with its size and time, to see that nothing was written.
+  std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot() const {
+    std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
+    for (auto& e : fs::recursive_directory_iterator(root_))
+      if (e.is_regular_file()) files[e.path().string()] = {e.file_size(), e.last_write_time()};
+    return files;
+  }
+
+  fs::path root_;
+};
+
+TEST_F(CheckCliTest, AGoodAWarnedAndABrokenFlightGiveTheirVerdictsAndStatusTwo) {
+  const auto before = Snapshot();
+  const Outcome all = Check(Path(""));
+  EXPECT_EQ(all.status, 2);
+  // One line per flight, sorted by path; the originals are no flights.
+  const std::string expected = "error\t" + Path("broken/20251016-1130.info") +
+                               "\ttu=120\tcrd=0\tmessages=2\tfindings=0\n"
+                               "ok\t" + Path("good/20251017-2330.info") +
+                               "\ttu=296\tcrd=300\tmessages=0\tfindings=0\n"
+                               "warn\t" + Path("more/warned/20251014-1130.info") +
+                               "\ttu=7201\tcrd=7201\tmessages=0\tfindings=1\n";
+  EXPECT_EQ(all.out, expected);
+  EXPECT_EQ(Check(Path("good") + " " + Path("more")).status, 1);
+  EXPECT_EQ(Check(Path("good")).status, 0);
+  EXPECT_EQ(Check(Path("good/20251017-2330.info")).status, 0);
+  // It never writes a file of a flight.
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CheckCliTest, DetailsInEachFormat) {
+  const Outcome text = Check("--details " + Path("broken") + " " + Path("more"));
+  EXPECT_NE(text.out.find("\terror\t" + Path("broken/20251016-1130.crd") + " отсутствует!\n"), std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("\tfinding\tПропуск crd\tcrd\t4199–4260\t4199.0–4260.0\t61.0 с\t10.0 с\n"),
+            std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("\twarn\tЗначений tu вне диапазона: 3\n"), std::string::npos);
+
+  const Outcome csv = Check("--format csv " + Path("more"));
+  EXPECT_EQ(csv.out, "path,verdict,tu_points,crd_points,messages,findings\r\n" + Path("more/warned/20251014-1130.info") +
+                         ",warn,7201,7201,0,1\r\n");
+  const Outcome csvDetails = Check("--format=csv --details " + Path("more"));
+  EXPECT_NE(csvDetails.out.find(",warn,finding,warn,Пропуск crd,crd,4199,4260,4199.000,4260.000,61.000,10.000,\r\n"),
+            std::string::npos)
+      << csvDetails.out;
+
+  const Outcome json = Check("--format json --details " + Path("more"));
+  EXPECT_EQ(json.status, 1);
+  EXPECT_NE(json.out.find("\"verdict\": \"warn\""), std::string::npos);
+  EXPECT_NE(json.out.find("{\"rule\": \"Пропуск crd\", \"file\": \"crd\", \"first_row\": 4199, \"last_row\": 4260"),
+            std::string::npos)
+      << json.out;
+}
+
+TEST_F(CheckCliTest, ThresholdsFromTheGivenSettingsFile) {
+  const std::string cnf = Path("check.CNF");
+  std::ofstream(cnf) << "[CHECK]\r\nGap=120\r\n";
+  const Outcome r = Check("--config " + cnf + " " + Path("more"));
+  EXPECT_EQ(r.status, 0) << r.out;  // a 61-s gap is within 120 s
+}
+
+TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {
+  EXPECT_EQ(Check("").status, 2);
+  EXPECT_EQ(Check("--format xml " + Path("good")).status, 2);
+  EXPECT_EQ(Check("--frobnicate " + Path("good")).status, 2);
+  const Outcome missing = Check(Path("nowhere"));
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "error\t" + Path("nowhere") + "\ttu=0\tcrd=0\tmessages=1\tfindings=0\n");
+  EXPECT_EQ(Check(Path("good/20251017-2330.org.info")).status, 2);  // an original is not a flight
+  EXPECT_EQ(Check(Path("good/20251017-2330.tu")).status, 2);
+  EXPECT_EQ(Check("--help").status, 0);
+}
+
+TEST(CheckOutputTest, JsonStaysValidUtf8AndCsvQuotes) {
+  dv::FlightReport r;
+  r.path = "C:\\flights\\\"a\"\x01\xE2\x80\x93\xC0\xAF\xED\xA0\x80,\xF0\x9F\x98\x80\xFF.info";
+  r.verdict = dv::Verdict::Warn;
+  r.messages.push_back({dv::Verdict::Warn, "line\nbreak"});
+  const std::string json = dv::FormatReports({r}, dv::OutputFormat::Json, false);
+  // Escapes for the backslashes, quotes and controls; the dash and the emoji
+  // stay; an overlong form, a surrogate and a stray byte become U+FFFD.
+  EXPECT_NE(json.find("\"C:\\\\flights\\\\\\\"a\\\"\\u0001\xE2\x80\x93\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+                      "\xEF\xBF\xBD,\xF0\x9F\x98\x80\xEF\xBF\xBD.info\""),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("\"text\": \"line\\u000abreak\""), std::string::npos);
+  const std::string csv = dv::FormatReports({r}, dv::OutputFormat::Csv, true);
+  EXPECT_NE(csv.find("\"line\nbreak\"\r\n"), std::string::npos);
+  EXPECT_NE(csv.find("\"C:\\flights\\\"\"a\"\""), std::string::npos);
+  EXPECT_EQ(dv::ExitStatus({}), 0);
+  EXPECT_EQ(dv::ExitStatus({r}), 1);
+}
+
+}  // namespace
