@@ -19,6 +19,7 @@
 #include "app/UserDialogs.h"
 #include "charts/ArcCharts.h"
 #include "charts/TChart.h"
+#include "check/FindingMarks.h"
 #include "common/Helpers.h"
 #include "editing/ListingView.h"
 
@@ -55,6 +56,7 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   openDialogFolder_ = PathToQt(config.openDialogDir);
   openDialogFileName_ = PathToQt(config.openDialogFileName);
   ProcessingAvailable = config.processingAvailable;
+  checkLimits_ = config.check;
   ProcessingExe = PathToQt(config.processingExe);
   ProcessingTemp = PathToQt(config.processingTemp);
   std::vector<std::string> args;

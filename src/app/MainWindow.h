@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/CheckRules.h"
 #include "editing/SelectedRange.h"
 #include "flight/Flight.h"
 #include "flight/Saving.h"
@@ -27,6 +28,9 @@ class QMenu;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class FindingMarks;
 class QWidget;
 class QKeyEvent;
 class TChart;
@@ -116,6 +120,8 @@ class TfmMainFrm : public QMainWindow {
   void idUndoClick();
   void idRedoClick();
   void idHistoryClick();
+  void idCheckClick();
+  void idRemoveFoundClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -160,6 +166,21 @@ class TfmMainFrm : public QMainWindow {
   bool FieldKeyPress(QLineEdit* field, QKeyEvent* event);
   void FieldExit(QLineEdit* field);
   void FieldEnter(QLineEdit* field);
+
+  // Suspect points ("Проверка").
+ public:
+  const std::vector<dv::Finding>& findings() const { return findings_; }
+  // The findings again, after an edit or an open, while the check is on.
+  void RecomputeFindings();
+  // A finding chosen in the list: its rows selected in their listing.
+  void FindingClick(QTreeWidgetItem* item);
+
+ private:
+  void BuildCheckPage();
+  bool checking_ = false;
+  dv::CheckThresholds checkLimits_;
+  std::vector<dv::Finding> findings_;
+  std::unique_ptr<FindingMarks> marks_;
 
   // Edit history.
  public:
@@ -206,6 +227,8 @@ class TfmMainFrm : public QMainWindow {
   QTabWidget* PageControlTxt = nullptr;
   QWidget* tsCRDTxt = nullptr;
   QWidget* tsTUTxt = nullptr;
+  QWidget* tsCheckTxt = nullptr;
+  QTreeWidget* lbxCheck = nullptr;
   TListingView* lbxCRD = nullptr;
   TListingView* lbxTLM = nullptr;
   TChart* ChrtCRD = nullptr;
@@ -234,6 +257,7 @@ class TfmMainFrm : public QMainWindow {
   QAction* ChartEdit = nullptr;
   QAction* About1 = nullptr;
   QAction *idUndo = nullptr, *idRedo = nullptr, *idHistory = nullptr;
+  QAction *idCheck = nullptr, *idRemoveFound = nullptr;
 
  private:
   std::unique_ptr<ArcCharts> charts_;

@@ -316,6 +316,9 @@ void TfmMainFrm::BuildMenu() {
   }
   N6->menuAction()->setVisible(false);
   ChartEdit = AddCommand(N5, "ChartEdit", QStringLiteral("Диаграмма"), QKeySequence(QStringLiteral("Ctrl+Shift+C")));
+  idCheck = AddCommand(N5, "idCheck", QStringLiteral("Проверка"), QKeySequence(QStringLiteral("F7")));
+  idRemoveFound = AddCommand(N5, "idRemoveFound", QStringLiteral("Убрать найденное"),
+                             QKeySequence(QStringLiteral("Ctrl+Shift+Y")));
 
   About1 = bar->addAction(QStringLiteral("О программе"));
   About1->setObjectName(QStringLiteral("About1"));
@@ -346,6 +349,9 @@ void TfmMainFrm::BuildMenu() {
   Bind(idUndo, &TfmMainFrm::idUndoClick);
   Bind(idRedo, &TfmMainFrm::idRedoClick);
   Bind(idHistory, &TfmMainFrm::idHistoryClick);
+  Bind(idCheck, &TfmMainFrm::idCheckClick);
+  Bind(idRemoveFound, &TfmMainFrm::idRemoveFoundClick);
+  idRemoveFound->setEnabled(false);  // until the check is on
   idUndo->setEnabled(false);
   idRedo->setEnabled(false);
   Bind(About1, &TfmMainFrm::AboutClick);

@@ -65,7 +65,7 @@ std::size_t EditStep::MemoryBytes() const {
     bytes += d->wasUncorrected.capacity() * sizeof(d->wasUncorrected[0]) +
              d->oldTimes.capacity() * sizeof(d->oldTimes[0]);
   }
-  return bytes;
+  return bytes + flags.capacity() * sizeof(FlagChange);
 }
 
 std::string DescribeStep(const EditStep& step) {
@@ -80,6 +80,8 @@ std::string DescribeStep(const EditStep& step) {
       const double shift = step.tu ? step.tu->shift : step.crd ? step.crd->shift : 0;
       return "Сдвиг времени на " + FormatFixed(shift, 0, 0) + " с";
     }
+    case EditStep::Kind::SetFlags:
+      return "Убрать найденное, точек: " + std::to_string(step.flags.size());
     case EditStep::Kind::Field:
       return (step.fieldCaption.empty() ? step.field : step.fieldCaption) + ": " + step.oldText + " → " +
              step.newText;
@@ -106,8 +108,23 @@ std::optional<EditStep> ToggleCoordinatesStep(CrdArray& points, const TSelectedR
 TimeDelta ShiftTimesWithDelta(TuArray& points, int row, double shift) { return ShiftWithDelta(points, row, shift); }
 TimeDelta ShiftTimesWithDelta(CrdArray& points, int row, double shift) { return ShiftWithDelta(points, row, shift); }
 
+namespace {
+void SetRowFlags(const std::vector<FlagChange>& flags, bool after, FlightPoints& points) {
+  for (const FlagChange& f : flags) {
+    const std::uint8_t bits = after ? f.after : f.before;
+    if (f.crd) {
+      if (f.row < points.CrdPoints.Count()) points.CrdPoints[f.row].Excluded = bits & 1;
+    } else if (f.row < points.TuPoints.Count()) {
+      points.TuPoints[f.row].TExcluded = bits & 1;
+      points.TuPoints[f.row].UExcluded = (bits & 2) != 0;
+    }
+  }
+}
+}  // namespace
+
 void UndoStep(const EditStep& step, FlightPoints& points) {
   switch (step.kind) {
+    case EditStep::Kind::SetFlags: SetRowFlags(step.flags, false, points); break;
     case EditStep::Kind::ToggleTelemetry: ToggleTelemetry(points.TuPoints, step.range); break;
     case EditStep::Kind::ToggleCoordinates: ToggleCoordinates(points.CrdPoints, step.range); break;
     case EditStep::Kind::Field: break;
@@ -119,6 +136,7 @@ void UndoStep(const EditStep& step, FlightPoints& points) {
 
 void RedoStep(const EditStep& step, FlightPoints& points) {
   switch (step.kind) {
+    case EditStep::Kind::SetFlags: SetRowFlags(step.flags, true, points); break;
     case EditStep::Kind::ToggleTelemetry: ToggleTelemetry(points.TuPoints, step.range); break;
     case EditStep::Kind::ToggleCoordinates: ToggleCoordinates(points.CrdPoints, step.range); break;
     case EditStep::Kind::Field: break;

@@ -27,8 +27,17 @@ struct TimeDelta {
   std::vector<std::pair<int, double>> oldTimes;
 };
 
+// Exclusion flags of one row set by a step: the flags before and after it
+// (telemetry: bit 0 T, bit 1 U; coordinates: bit 0).
+struct FlagChange {
+  int row = 0;
+  bool crd = false;
+  std::uint8_t before = 0, after = 0;
+};
+
 struct EditStep {
-  enum class Kind { ToggleTelemetry, ToggleCoordinates, CorrectTelemetryTime, CorrectCoordinateTime, TimeShift, Field };
+  enum class Kind { ToggleTelemetry, ToggleCoordinates, CorrectTelemetryTime, CorrectCoordinateTime, TimeShift, Field,
+                    SetFlags };
   Kind kind = Kind::Field;
   // Toggles: the range given to the toggle (a toggle is its own inverse).
   TSelectedRange range;
@@ -36,6 +45,8 @@ struct EditStep {
   std::optional<TimeDelta> tu, crd;
   // Field steps: which field (its name and how the history names it) and its texts.
   std::string field, fieldCaption, oldText, newText;
+  // Flag steps: every row whose flags they changed, in row order per file.
+  std::vector<FlagChange> flags;
   // The window's own bits: the modified flags the step sets (`files`) and their
   // state before it, restored by an undo; and a detail of the step (a field's
   // colour, a correction command's state) the window keeps here.

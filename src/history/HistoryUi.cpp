@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <algorithm>
+#include <climits>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -20,6 +22,7 @@ std::uint32_t TfmMainFrm::ModifiedBits() const {
 void TfmMainFrm::PushStep(dv::EditStep step) {
   history_.Push(std::move(step));
   UpdateUndoCommands();
+  RecomputeFindings();  // every edit goes through here
 }
 
 void TfmMainFrm::UpdateUndoCommands() {
@@ -65,6 +68,21 @@ void TfmMainFrm::ApplyStep(const dv::EditStep& step, bool undo) {
       RefillTelemetryCharts();
       RefillCoordinateCharts();
       break;
+    case Kind::SetFlags: {
+      int tu[2] = {INT_MAX, -1}, crd[2] = {INT_MAX, -1};
+      for (const dv::FlagChange& c : step.flags) {
+        int* r = c.crd ? crd : tu;
+        r[0] = std::min(r[0], c.row);
+        r[1] = std::max(r[1], c.row);
+      }
+      if (tu[1] >= 0) {
+        charts_->RecolourTelemetry(points.TuPoints, tu[0], tu[1]);
+        charts_->ClearTrajectoryHighlight();
+      }
+      if (crd[1] >= 0) charts_->RecolourCoordinates(points.CrdPoints, crd[0], crd[1]);
+      HighlightTrajectoryRange();
+      break;
+    }
     case Kind::Field:
       if (QLineEdit* field = findChild<QLineEdit*>(QString::fromStdString(step.field))) {
         field->setText(QString::fromStdString(undo ? step.oldText : step.newText));  // unmodified again
@@ -88,6 +106,7 @@ void TfmMainFrm::ApplyStep(const dv::EditStep& step, bool undo) {
   if (step.kind != Kind::Field && (step.files & kTlmBit)) lbxTLM->viewport()->update();
   if (step.kind != Kind::Field && (step.files & kCrdBit)) lbxCRD->viewport()->update();
   UpdateUndoCommands();
+  RecomputeFindings();
 }
 
 void TfmMainFrm::idUndoClick() {

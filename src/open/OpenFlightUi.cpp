@@ -66,6 +66,7 @@ void TfmMainFrm::ClearFlightView() {
   lblTLMdtime->clear();
   lblCRDdtime->clear();
   SetViewOnly(false);
+  RecomputeFindings();  // nothing to find in an empty flight
 }
 
 QLineEdit* TfmMainFrm::FieldByName(const std::string& name) const {
@@ -234,6 +235,7 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
   if (ViewOnly) SetViewOnly(true);  // withdraw again what the steps above enabled
   // A field that kept the focus through the open starts from its new text.
   if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) FieldEnter(field);
+  RecomputeFindings();
   return true;
 }
 
@@ -241,11 +243,12 @@ void TfmMainFrm::SetViewOnly(bool on) {
   ViewOnly = on;
   // What changes the points or the initial data, or writes the flight's files.
   for (QAction* a : {idSaveInfo, idSaveTLM, idSaveCRD, idSaveAll, mniSaveEOL, mniSaveRun, idMarkTLM,
-                     idMarkCRD, idTLMTime, idCRDTime, idTimeShift}) {
+                     idMarkCRD, idTLMTime, idCRDTime, idTimeShift, idRemoveFound}) {
     if (on) a->setEnabled(false);
   }
   if (!on) {
     for (QAction* a : {idSaveAll, mniSaveEOL, idMarkTLM, idMarkCRD}) a->setEnabled(true);
+    idRemoveFound->setEnabled(checking_);
     idTimeShift->setEnabled(timeShiftEverEnabled_);
   }
   UpdateUndoCommands();
