@@ -266,9 +266,11 @@ TEST(CheckRulesTest, AngleSpikesFromThirdDifferences) {
   }
   // An azimuth through north is no spike; a spike in the first minute is left alone.
   dv::CrdArray crd = CleanCrd(601);
-  for (int i = 0; i < 601; ++i) crd[i].Az = std::fmod(359.0 + 0.02 * i, 360.0);
+  for (int i = 0; i < 601; ++i) crd[i].Az = std::fmod(357.0 + 0.02 * i, 360.0);  // north at 150 s
   crd[30].Az += 5;
   EXPECT_TRUE(Check(tu, crd).empty());
+  crd[300].Az += 1;  // a spike after the turn through north is still one
+  EXPECT_EQ(RulesOf(Check(tu, crd)), std::multiset{CheckRule::AzSpike});
 }
 
 TEST(CheckRulesTest, AscentRateOutsideItsBoundsAndTheHeightFalling) {
@@ -413,6 +415,14 @@ TEST(CheckRulesTest, ThresholdsFromTheSettingsSection) {
   for (const dv::ThresholdKey& k : dv::ThresholdKeys()) keys.insert(k.key);
   EXPECT_EQ(keys.size(), dv::ThresholdKeys().size());
   EXPECT_EQ(keys.size() * sizeof(double), sizeof(dv::CheckThresholds));
+  // A lowered threshold finds smaller spikes.
+  dv::CheckThresholds fine;
+  fine.tSpike = 0.5;
+  fine.tJump = 100;
+  dv::TuArray small = CleanTu(601);
+  small[300].T += 0.6f;
+  EXPECT_TRUE(Only(dv::RunChecks(small, CleanCrd(601), fine), CheckRule::TSpike));
+  EXPECT_FALSE(Only(dv::RunChecks(small, CleanCrd(601), {}), CheckRule::TSpike));
   // A raised threshold silences the rule.
   dv::TuArray tu = CleanTu(601);
   tu[300].T += 3;

@@ -137,13 +137,13 @@ TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {
 
 TEST(CheckOutputTest, JsonStaysValidUtf8AndCsvQuotes) {
   dv::FlightReport r;
-  r.path = "C:\\flights\\\"a\"\x01\xE2\x80\x93\xC0\xAF\xED\xA0\x80,\xF0\x9F\x98\x80\xFF.info";
+  r.path = "C:\\flights\\\"a\"\x01\xE0\xA0\x80\xE2\x80\x93\xC0\xAF\xED\xA0\x80,\xF0\x9F\x98\x80\xFF.info";
   r.verdict = dv::Verdict::Warn;
   r.messages.push_back({dv::Verdict::Warn, "line\nbreak"});
   const std::string json = dv::FormatReports({r}, dv::OutputFormat::Json, false);
   // Escapes for the backslashes, quotes and controls; the dash and the emoji
   // stay; an overlong form, a surrogate and a stray byte become U+FFFD.
-  EXPECT_NE(json.find("\"C:\\\\flights\\\\\\\"a\\\"\\u0001\xE2\x80\x93\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+  EXPECT_NE(json.find("\"C:\\\\flights\\\\\\\"a\\\"\\u0001\xE0\xA0\x80\xE2\x80\x93\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
                       "\xEF\xBF\xBD,\xF0\x9F\x98\x80\xEF\xBF\xBD.info\""),
             std::string::npos)
       << json;
