@@ -1,9 +1,11 @@
 // Pictures of the main window with a flight open, offscreen, one per page:
 //   QT_QPA_PLATFORM=offscreen build/tools/devirarav_window_shots examples/20251014-1130 /tmp/shots
+// With "check" it also gives "Проверка" and shows its tab.
 // With a third argument "edit" it also selects and excludes stretches first,
 // so the band, the excluded colours and the trajectory highlight show.
 
 #include <QApplication>
+#include <algorithm>
 #include <QDir>
 #include <QTabWidget>
 #include <cstdio>
@@ -41,7 +43,7 @@ class PrintingDialogs : public UserDialogs {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s FLIGHT_BASE OUT_FOLDER [edit] [WIDTHxHEIGHT]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s FLIGHT_BASE OUT_FOLDER [edit] [check] [WIDTHxHEIGHT]\n", argv[0]);
     return 2;
   }
   const QString base = QString::fromLocal8Bit(argv[1]);
@@ -55,12 +57,13 @@ int main(int argc, char** argv) {
   options.dialogs = &dialogs;
   options.configFile = QDir(out).absoluteFilePath(QStringLiteral("shots.CNF"));
   TfmMainFrm window(options);
-  bool edit = false;
+  bool edit = false, check = false;
   QSize size(1280, 800);
   for (int i = 3; i < argc; ++i) {
     const QString a = QString::fromLocal8Bit(argv[i]);
     const QStringList wh = a.split(QLatin1Char('x'));
     if (a == QStringLiteral("edit")) edit = true;
+    else if (a == QStringLiteral("check")) check = true;
     else if (wh.size() == 2) size = QSize(wh[0].toInt(), wh[1].toInt());
   }
   window.resize(size);
@@ -85,14 +88,18 @@ int main(int argc, char** argv) {
     window.lbListingClick(window.lbxCRD);
   }
 
-  // Every page, with the coordinate listing in front, then with the telemetry one.
+  if (check) window.idCheckClick();
+
+  // Every page, with the coordinate listing in front, then with the telemetry one
+  // (and the check's findings when asked for).
   for (int listing = 0; listing < window.PageControlTxt->count(); ++listing) {
     window.PageControlTxt->setCurrentIndex(listing);
     for (int page = 0; page < window.PageControlTU->count(); ++page) {
       window.PageControlTU->setCurrentIndex(page);
       QApplication::processEvents();
+      const char* suffix[] = {"", "-tu", "-check"};
       const QString file = QDir(out).absoluteFilePath(
-          listing == 0 ? QStringLiteral("window-%1.png").arg(page) : QStringLiteral("window-%1-tu.png").arg(page));
+          QStringLiteral("window-%1%2.png").arg(page).arg(QString::fromLatin1(suffix[std::min(listing, 2)])));
       window.grab().save(file);
       std::printf("%s\n", qPrintable(file));
     }
