@@ -116,6 +116,8 @@ std::vector<AscentPoint> SimulateAscent(const AscentSettings& s) {
 
     AscentPoint q;
     q.time = k * dt;
+    q.windEast = u;
+    q.windNorth = v;
     q.height = z;
     q.east = east;
     q.north = north;

@@ -55,6 +55,8 @@ struct AscentPoint {
   double height = 0;  // m above the station
   double east = 0;    // m from the launch point
   double north = 0;
+  double windEast = 0;  // m/s, the wind that carried the balloon here from the point before
+  double windNorth = 0;
   double T = 0;       // measured temperature, °C
   double U = 0;       // measured humidity, %, within 0..100
   double SR = 0;      // measured slant range, m

@@ -1,0 +1,44 @@
+#pragma once
+// The wind and the ascent rate that the radar track gives: the slopes of the
+// derived X (east), Y (north) and Z (height) over a centred window of time.
+
+#include <string>
+#include <vector>
+
+#include "flight/Points.h"
+
+namespace dv {
+
+struct WindSettings {
+  double window = 60.0;  // s, centred on each point
+};
+inline constexpr const char* kWindSection = "WIND";
+inline constexpr const char* kWindWindowKey = "Window";
+inline constexpr double kWindWindowMin = 10.0, kWindWindowMax = 600.0;
+
+// One point's wind: u east and v north (m/s), w the ascent rate (m/s), the
+// speed, and the direction the wind blows from (degrees 0-360, north 0, east 90).
+struct WindPoint {
+  int row = 0;
+  double time = 0;    // s
+  double height = 0;  // m, the derived Z of the point
+  double u = 0, v = 0, w = 0;
+  double speed = 0, direction = 0;
+};
+
+// The direction a wind of (u, v) comes from, in [0, 360); 0 for no wind.
+double WindFrom(double u, double v);
+
+// A value for each included coordinate point (not excluded, range and angles
+// no marks, its time later than the previous such point's) whose window holds
+// at least 3 other such points on each side and no step longer than half the
+// window; the rest give no value, so that a gap stays a gap. Straight lines are
+// fitted: on a centred window their slope is the one a quadratic gives, with
+// less noise at the window's ends.
+std::vector<WindPoint> ComputeWind(const CrdArray& crd, const WindSettings& settings);
+
+// The window as the settings file gives it ("[WIND]", "Window"); a value that is
+// not a number between 10 and 600 s keeps the default.
+WindSettings ReadWindSettings(const std::string& configFile);
+
+}  // namespace dv
