@@ -10,7 +10,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <cmath>
 #include <functional>
 #include <tuple>
 
@@ -20,6 +23,7 @@
 #include "charts/ArcCharts.h"
 #include "charts/TChart.h"
 #include "check/FindingMarks.h"
+#include "wind/WindChart.h"
 #include "common/Helpers.h"
 #include "editing/ListingView.h"
 
@@ -57,6 +61,12 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   openDialogFileName_ = PathToQt(config.openDialogFileName);
   ProcessingAvailable = config.processingAvailable;
   checkLimits_ = config.check;
+  windSettings_ = dv::ReadWindSettings(PathFromQt(configFile_));
+  {
+    // The field shows whole seconds; the configured window holds until it is changed.
+    const QSignalBlocker quiet(edtWindWindow);
+    edtWindWindow->setValue(static_cast<int>(std::lround(windSettings_.window)));
+  }
   ProcessingExe = PathToQt(config.processingExe);
   ProcessingTemp = PathToQt(config.processingTemp);
   std::vector<std::string> args;

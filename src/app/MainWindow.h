@@ -18,6 +18,7 @@
 #include "flight/Flight.h"
 #include "flight/Saving.h"
 #include "history/EditHistory.h"
+#include "wind/Wind.h"
 
 class QAction;
 class QCheckBox;
@@ -31,6 +32,8 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class FindingMarks;
+class QSpinBox;
+class WindChart;
 class QWidget;
 class QKeyEvent;
 class TChart;
@@ -182,6 +185,18 @@ class TfmMainFrm : public QMainWindow {
   std::vector<dv::Finding> findings_;
   std::unique_ptr<FindingMarks> marks_;
 
+  // The wind page ("Ветер").
+ public:
+  WindChart* wind() const { return wind_.get(); }
+  const dv::WindSettings& windSettings() const { return windSettings_; }
+  // The edited curves again from the coordinates; with `originals` the "Исх." ones too.
+  void RefreshWind(bool originals);
+
+ private:
+  void BuildWindPage();
+  dv::WindSettings windSettings_;
+  std::unique_ptr<WindChart> wind_;
+
   // Edit history.
  public:
   const dv::EditHistory& history() const { return history_; }
@@ -222,6 +237,9 @@ class TfmMainFrm : public QMainWindow {
   QWidget* tsCRD = nullptr;
   QWidget* tsXY = nullptr;
   QWidget* tsTLM = nullptr;
+  QWidget* tsWind = nullptr;
+  TChart* ChrtWind = nullptr;
+  QSpinBox* edtWindWindow = nullptr;
   QScrollArea* ScrollBox1 = nullptr;
   QSplitter* Splitter1 = nullptr;
   QTabWidget* PageControlTxt = nullptr;

@@ -217,6 +217,7 @@ void TfmMainFrm::BuildUi() {
             QStringLiteral("Горизонтальная траектория полета щара"));
   chartPage(tsTLM, "tsTLM", ChrtTLM, "ChrtTLM", QStringLiteral("Телеметрия"),
             QStringLiteral("Щелкни меня"), QStringLiteral("Периоды телеметрии"));
+  BuildWindPage();
 
   PageControlTxt = new QTabWidget(Splitter1);
   PageControlTxt->setObjectName(QStringLiteral("PageControlTxt"));

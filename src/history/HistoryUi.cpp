@@ -23,6 +23,7 @@ void TfmMainFrm::PushStep(dv::EditStep step) {
   history_.Push(std::move(step));
   UpdateUndoCommands();
   RecomputeFindings();  // every edit goes through here
+  if (history_.Steps().back().files & kCrdBit) RefreshWind(false);
 }
 
 void TfmMainFrm::UpdateUndoCommands() {
@@ -107,6 +108,7 @@ void TfmMainFrm::ApplyStep(const dv::EditStep& step, bool undo) {
   if (step.kind != Kind::Field && (step.files & kCrdBit)) lbxCRD->viewport()->update();
   UpdateUndoCommands();
   RecomputeFindings();
+  if (step.files & kCrdBit) RefreshWind(false);
 }
 
 void TfmMainFrm::idUndoClick() {

@@ -20,6 +20,7 @@
 #include "editing/ListingView.h"
 #include "flight/PointFiles.h"
 #include "open/Checks.h"
+#include "wind/WindChart.h"
 
 namespace {
 const QString kMissing = QStringLiteral(" отсутствует!");
@@ -67,6 +68,7 @@ void TfmMainFrm::ClearFlightView() {
   lblCRDdtime->clear();
   SetViewOnly(false);
   RecomputeFindings();  // nothing to find in an empty flight
+  if (wind_) wind_->Clear();
 }
 
 QLineEdit* TfmMainFrm::FieldByName(const std::string& name) const {
@@ -236,6 +238,7 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
   // A field that kept the focus through the open starts from its new text.
   if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) FieldEnter(field);
   RecomputeFindings();
+  RefreshWind(true);
   return true;
 }
 

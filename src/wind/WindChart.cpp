@@ -1,0 +1,137 @@
+#include "wind/WindChart.h"
+
+#include <QLinearGradient>
+
+#include "charts/ArcCharts.h"
+#include "charts/PointSeries.h"
+#include "charts/TChart.h"
+
+namespace {
+
+constexpr QRgb kNavy = 0x000080, kBlue = 0x0000FF, kGreen = 0x008000, kLime = 0x00FF00, kMaroon = 0x800000,
+               kRed = 0xFF0000;
+
+void styleAxis(QCPAxis* axis, const QString& title, QRgb colour) {
+  axis->setVisible(true);
+  axis->setLabel(title);
+  QPen pen = axis->basePen();
+  pen.setColor(QColor::fromRgb(colour));
+  axis->setBasePen(pen);
+  axis->setTickPen(pen);
+  axis->setSubTickPen(pen);
+  axis->setTickLabelColor(QColor::fromRgb(colour));
+  axis->setLabelColor(QColor::fromRgb(colour));
+  axis->setTickLength(0, 4);
+  axis->setSubTickLength(0, 2);
+}
+
+// The curves as the chart shows them: x the value, y the height in km.
+double ValueOf(const dv::WindPoint& p, WindChart::Curve c) {
+  switch (c) {
+    case WindChart::Speed: return p.speed;
+    case WindChart::Direction: return p.direction;
+    case WindChart::Rate: return p.w;
+    case WindChart::kCurves: break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(chart) {
+  chart->setToolTip(QStringLiteral("Ветер и скорость подъема по высоте"));
+  QLinearGradient g(QPointF(0, 1), QPointF(0, 0));
+  g.setCoordinateMode(QGradient::ObjectMode);
+  g.setColorAt(0, QColor::fromRgb(0xE8F4FF));
+  g.setColorAt(1, QColor::fromRgb(0xFFFFFF));
+  chart->setBackground(QBrush(g));
+  chart->setLoweredBevel(true);
+  styleAxis(chart->xAxis, QStringLiteral("V, м/с;  W, м/с"), kNavy);
+  styleAxis(chart->xAxis2, QStringLiteral("Направление, °"), kGreen);
+  styleAxis(chart->yAxis, QStringLiteral("H, км"), Qt::black);
+  chart->xAxis->grid()->setVisible(true);
+  chart->yAxis->grid()->setVisible(true);
+  chart->yAxis2->setVisible(false);
+  // The direction keeps the whole compass.
+  chart->xAxis2->setRange(0, 360);
+  chart->setAutoScale(chart->xAxis2, false);
+  QSharedPointer<QCPAxisTickerFixed> compass(new QCPAxisTickerFixed);
+  compass->setTickStep(90);
+  chart->xAxis2->setTicker(compass);
+  chart->axisRect()->setRangeZoomAxes({chart->xAxis}, {chart->yAxis});
+
+  QCPLayer* org = chart->addGroup(ArcCharts::kGroupOrg);
+  QCPLayer* ed = chart->addGroup(ArcCharts::kGroupEd);
+  struct Style {
+    const char* name;
+    QRgb org, ed;
+    bool top;
+  };
+  const Style styles[kCurves] = {{"V", kBlue, kNavy, false}, {"Dir", kLime, kGreen, true}, {"W", kRed, kMaroon, false}};
+  for (int c = 0; c < kCurves; ++c) {
+    QCPAxis* key = styles[c].top ? chart->xAxis2 : chart->xAxis;
+    for (bool edited : {false, true}) {
+      auto* s = new TPointSeries(key, chart->yAxis);  // the chart owns it
+      s->setLayer(edited ? ed : org);
+      s->setName(QString::fromLatin1(styles[c].name) + (edited ? QString() : QStringLiteral("Raw")));
+      s->setSeriesColour(QColor::fromRgb(edited ? styles[c].ed : styles[c].org));
+      s->setMarkerSize(1, 1);
+      s->setCrossCursor(edited);
+      s->removeFromLegend();
+      (edited ? edited_ : original_)[static_cast<std::size_t>(c)] = s;
+    }
+  }
+  chart->addGroupLegendItem(ArcCharts::kGroupOrg);
+  chart->addGroupLegendItem(ArcCharts::kGroupEd);
+  chart->setGroupActive(ArcCharts::kGroupOrg, false);
+  connect(chart, &TChart::pointClicked, this, &WindChart::onPointClicked);
+}
+
+void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& settings) {
+  const std::vector<dv::WindPoint> wind = dv::ComputeWind(points, settings);
+  for (int c = 0; c < kCurves; ++c) {
+    TPointSeries* s = edited_[static_cast<std::size_t>(c)];
+    if (!s) continue;
+    dv::ChartPoints& pts = s->points();
+    pts.assign(static_cast<std::size_t>(points.Count()), dv::ChartPoint{});  // placeholders keep the rows
+    for (const dv::WindPoint& p : wind) {
+      dv::ChartPoint& q = pts[static_cast<std::size_t>(p.row)];
+      q.x = dv::ChartCoordinate(ValueOf(p, static_cast<Curve>(c)));
+      q.y = dv::ChartCoordinate(p.height / dv::kMetresPerKm);
+    }
+    s->pointsChanged();
+  }
+  chart_->replotWhenShown();
+}
+
+void WindChart::FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown) {
+  const std::vector<dv::WindPoint> wind = shown ? dv::ComputeWind(points, settings) : std::vector<dv::WindPoint>{};
+  for (int c = 0; c < kCurves; ++c) {
+    TPointSeries* s = original_[static_cast<std::size_t>(c)];
+    if (!s) continue;
+    dv::ChartPoints& pts = s->points();
+    pts.clear();
+    pts.reserve(wind.size());
+    for (const dv::WindPoint& p : wind) {
+      dv::ChartPoint q;
+      q.x = dv::ChartCoordinate(ValueOf(p, static_cast<Curve>(c)));
+      q.y = dv::ChartCoordinate(p.height / dv::kMetresPerKm);
+      pts.push_back(q);
+    }
+    s->pointsChanged();
+  }
+  chart_->setGroupActive(ArcCharts::kGroupOrg, shown);
+  chart_->replotWhenShown();
+}
+
+void WindChart::Clear() {
+  for (auto* list : {&edited_, &original_})
+    for (auto& s : *list)
+      if (s) s->clear();
+  chart_->replotWhenShown();
+}
+
+void WindChart::onPointClicked(QCPAbstractPlottable* series, int index) {
+  for (const auto& s : edited_)
+    if (s == series) emit crdPointClicked(index);
+}

@@ -1,0 +1,52 @@
+// The "Ветер" page: the wind curves, their window, and their refill after the
+// coordinates change.
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/MainWindow.h"
+#include "charts/ArcCharts.h"
+#include "charts/TChart.h"
+#include "wind/WindChart.h"
+
+void TfmMainFrm::BuildWindPage() {
+  tsWind = new QWidget;
+  tsWind->setObjectName(QStringLiteral("tsWind"));
+  auto* layout = new QVBoxLayout(tsWind);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  auto* bar = new QHBoxLayout;
+  bar->setContentsMargins(4, 2, 4, 0);
+  auto* caption = new QLabel(QStringLiteral("Окно сглаживания, с:"), tsWind);
+  edtWindWindow = new QSpinBox(tsWind);
+  edtWindWindow->setObjectName(QStringLiteral("edtWindWindow"));
+  edtWindWindow->setRange(static_cast<int>(dv::kWindWindowMin), static_cast<int>(dv::kWindWindowMax));
+  edtWindWindow->setToolTip(QStringLiteral("Ветер и скорость подъема - наклон прямой по точкам окна"));
+  caption->setBuddy(edtWindWindow);
+  bar->addWidget(caption);
+  bar->addWidget(edtWindWindow);
+  bar->addStretch();
+  layout->addLayout(bar);
+  ChrtWind = new TChart(tsWind);
+  ChrtWind->setObjectName(QStringLiteral("ChrtWind"));
+  layout->addWidget(ChrtWind);
+  PageControlTU->addTab(tsWind, QStringLiteral("Ветер"));
+  wind_ = std::make_unique<WindChart>(ChrtWind);
+  connect(wind_.get(), &WindChart::crdPointClicked, this, &TfmMainFrm::SelectCRDRow);
+  // The window's new width takes effect at once.
+  connect(edtWindWindow, &QSpinBox::valueChanged, this, [this](int seconds) {
+    if (windSettings_.window == seconds) return;
+    windSettings_.window = seconds;
+    RefreshWind(true);
+  });
+}
+
+void TfmMainFrm::RefreshWind(bool originals) {
+  if (!wind_) return;
+  wind_->FillEdited(flight_->Points.CrdPoints, windSettings_);
+  // The originals are shown when the flight has its own (.org.crd).
+  if (originals) wind_->FillOriginal(flight_->Points.CrdOrgPoints, windSettings_, ChrtCRD->groupActive(ArcCharts::kGroupOrg));
+}
