@@ -157,12 +157,12 @@ void BM_Reopen(benchmark::State& state) {
   }
 }
 
-void Toggle(benchmark::State& state, bool coordinates) {
+void Toggle(benchmark::State& state, bool coordinates, bool windInFront = false) {
   const std::string info = FlightOf(static_cast<int>(state.range(0)));
   Window window;
   if (!window.Open(info)) state.SkipWithError("the flight did not open");
   TfmMainFrm& w = *window.w;
-  w.PageControlTU->setCurrentWidget(coordinates ? w.tsCRD : w.tsTLM);
+  w.PageControlTU->setCurrentWidget(windInFront ? w.tsWind : coordinates ? w.tsCRD : w.tsTLM);
   TListingView* listing = coordinates ? w.lbxCRD : w.lbxTLM;
   const int first = static_cast<int>(state.range(0)) / 4;
   listing->SelectRows(first, first + 999);
@@ -200,6 +200,8 @@ void BM_CtrlZ(benchmark::State& state) {
 
 void BM_CtrlY(benchmark::State& state) { Toggle(state, false); }
 void BM_CtrlC(benchmark::State& state) { Toggle(state, true); }
+// Ctrl+C with the wind page in front: the observer excluding the points behind a wind spike.
+void BM_CtrlCWind(benchmark::State& state) { Toggle(state, true, true); }
 
 double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
@@ -214,6 +216,7 @@ BENCHMARK(BM_FirstOpen)->Apply([](auto* b) { Sizes(b, true, 5); })->Iterations(1
 BENCHMARK(BM_Reopen)->Apply([](auto* b) { Sizes(b, true, 5); });
 BENCHMARK(BM_CtrlY)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlC)->Apply([](auto* b) { Sizes(b, true, 10); });
+BENCHMARK(BM_CtrlCWind)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlZ)->Apply([](auto* b) { Sizes(b, true, 10); });
 
 }  // namespace

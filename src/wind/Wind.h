@@ -37,6 +37,37 @@ double WindFrom(double u, double v);
 // less noise at the window's ends.
 std::vector<WindPoint> ComputeWind(const CrdArray& crd, const WindSettings& settings);
 
+// The same for a window that refills after every edit: the derived position of
+// each row is taken once (range and angles never change while a flight is
+// open, only flags and times), and the buffers are kept from call to call.
+class WindTrack {
+ public:
+  // The positions of every row of `crd`; again after the flight was opened anew.
+  void Derive(const CrdArray& crd);
+  bool DerivedFor(const CrdArray& crd) const { return derived_ && static_cast<int>(positions_.size()) == crd.Count(); }
+  // The wind from the current flags and times of `crd` (the flight Derive was given).
+  const std::vector<WindPoint>& Compute(const CrdArray& crd, const WindSettings& settings);
+
+ private:
+  struct Position {
+    double x, y, z;
+    bool usable;  // range and angles no marks, the position finite
+  };
+  struct Track {
+    int row;
+    double t, x, y, z;
+  };
+  struct Sums {
+    double t = 0, tt = 0, x = 0, tx = 0, y = 0, ty = 0, z = 0, tz = 0;
+    int longSteps = 0;  // steps longer than half the window
+  };
+  std::vector<Position> positions_;
+  std::vector<Track> track_;
+  std::vector<Sums> sums_;
+  std::vector<WindPoint> out_;
+  bool derived_ = false;
+};
+
 // The window as the settings file gives it ("[WIND]", "Window"); a value that is
 // not a number between 10 and 600 s keeps the default.
 WindSettings ReadWindSettings(const std::string& configFile);

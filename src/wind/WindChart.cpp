@@ -88,7 +88,7 @@ WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(c
 }
 
 void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& settings) {
-  const std::vector<dv::WindPoint> wind = dv::ComputeWind(points, settings);
+  const std::vector<dv::WindPoint>& wind = track_.Compute(points, settings);
   for (int c = 0; c < kCurves; ++c) {
     TPointSeries* s = edited_[static_cast<std::size_t>(c)];
     if (!s) continue;
@@ -104,7 +104,9 @@ void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& s
   chart_->replotWhenShown();
 }
 
-void WindChart::FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown) {
+void WindChart::FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown,
+                             const dv::CrdArray& current) {
+  track_.Derive(current);
   const std::vector<dv::WindPoint> wind = shown ? dv::ComputeWind(points, settings) : std::vector<dv::WindPoint>{};
   for (int c = 0; c < kCurves; ++c) {
     TPointSeries* s = original_[static_cast<std::size_t>(c)];

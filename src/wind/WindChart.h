@@ -28,7 +28,9 @@ class WindChart : public QObject {
   // click on it names the coordinate row.
   void FillEdited(const dv::CrdArray& points, const dv::WindSettings& settings);
   // The original curves, once per open; shown only when the flight has originals.
-  void FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown);
+  // Also takes the edited points' positions afresh (`current`).
+  void FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown,
+                    const dv::CrdArray& current);
   void Clear();
 
  signals:
@@ -38,4 +40,5 @@ class WindChart : public QObject {
   void onPointClicked(QCPAbstractPlottable* series, int index);
   TChart* chart_;
   std::array<QPointer<TPointSeries>, kCurves> edited_{}, original_{};
+  dv::WindTrack track_;  // the edited points' positions, once per open
 };

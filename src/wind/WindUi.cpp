@@ -46,7 +46,10 @@ void TfmMainFrm::BuildWindPage() {
 
 void TfmMainFrm::RefreshWind(bool originals) {
   if (!wind_) return;
+  // The originals are shown when the flight has its own (.org.crd); they come
+  // first, as they take the edited points' positions afresh.
+  if (originals)
+    wind_->FillOriginal(flight_->Points.CrdOrgPoints, windSettings_, ChrtCRD->groupActive(ArcCharts::kGroupOrg),
+                        flight_->Points.CrdPoints);
   wind_->FillEdited(flight_->Points.CrdPoints, windSettings_);
-  // The originals are shown when the flight has its own (.org.crd).
-  if (originals) wind_->FillOriginal(flight_->Points.CrdOrgPoints, windSettings_, ChrtCRD->groupActive(ArcCharts::kGroupOrg));
 }
