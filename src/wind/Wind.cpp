@@ -69,7 +69,6 @@ const std::vector<WindPoint>& WindTrack::Compute(const CrdArray& crd, const Wind
     next.ty += t * y;
     next.z += z;
     next.tz += t * z;
-    if (k > 0 && track_[k].t - track_[k - 1].t > half) ++next.longSteps;
     sums_[k + 1] = next;
   }
   std::size_t lo = 0, hi = 0;  // the window: points lo..hi
@@ -78,9 +77,9 @@ const std::vector<WindPoint>& WindTrack::Compute(const CrdArray& crd, const Wind
     while (track_[lo].t < t - half) ++lo;
     if (hi < i) hi = i;
     while (hi + 1 < n && track_[hi + 1].t <= t + half) ++hi;
+    // Three on each side within half the window: no window holds a step
+    // longer than that, so a gap stays a gap.
     if (i - lo < 3 || hi - i < 3) continue;
-    // A step inside the window (from lo+1 on) longer than half of it.
-    if (sums_[hi + 1].longSteps - sums_[lo + 1].longSteps > 0) continue;
     const double m = static_cast<double>(hi - lo + 1);
     const Sums& a = sums_[lo];
     const Sums& b = sums_[hi + 1];

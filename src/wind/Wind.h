@@ -31,8 +31,8 @@ double WindFrom(double u, double v);
 
 // A value for each included coordinate point (not excluded, range and angles
 // no marks, its time later than the previous such point's) whose window holds
-// at least 3 other such points on each side and no step longer than half the
-// window; the rest give no value, so that a gap stays a gap. Straight lines are
+// at least 3 other such points on each side (so no step longer than half the
+// window); the rest give no value, so that a gap stays a gap. Straight lines are
 // fitted: on a centred window their slope is the one a quadratic gives, with
 // less noise at the window's ends.
 std::vector<WindPoint> ComputeWind(const CrdArray& crd, const WindSettings& settings);
@@ -59,7 +59,6 @@ class WindTrack {
   };
   struct Sums {
     double t = 0, tt = 0, x = 0, tx = 0, y = 0, ty = 0, z = 0, tz = 0;
-    int longSteps = 0;  // steps longer than half the window
   };
   std::vector<Position> positions_;
   std::vector<Track> track_;

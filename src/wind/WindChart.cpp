@@ -93,11 +93,18 @@ void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& s
     TPointSeries* s = edited_[static_cast<std::size_t>(c)];
     if (!s) continue;
     dv::ChartPoints& pts = s->points();
-    pts.assign(static_cast<std::size_t>(points.Count()), dv::ChartPoint{});  // placeholders keep the rows
-    for (const dv::WindPoint& p : wind) {
-      dv::ChartPoint& q = pts[static_cast<std::size_t>(p.row)];
-      q.x = dv::ChartCoordinate(ValueOf(p, static_cast<Curve>(c)));
-      q.y = dv::ChartCoordinate(p.height / dv::kMetresPerKm);
+    pts.clear();
+    pts.reserve(static_cast<std::size_t>(points.Count()));
+    // Rows without a value hold placeholders, so that point i stays row i.
+    auto next = wind.begin();
+    for (int row = 0; row < points.Count(); ++row) {
+      dv::ChartPoint q;
+      if (next != wind.end() && next->row == row) {
+        q.x = dv::ChartCoordinate(ValueOf(*next, static_cast<Curve>(c)));
+        q.y = dv::ChartCoordinate(next->height / dv::kMetresPerKm);
+        ++next;
+      }
+      pts.push_back(q);
     }
     s->pointsChanged();
   }

@@ -54,6 +54,10 @@ TEST_F(WindWindowTest, OneBadRadarPointIsASpikeThatCtrlCTakesAway) {
   // The dropout (4200-4259) leaves a gap in the curve, not made-up values.
   for (int row = 4200; row < 4260; ++row) EXPECT_TRUE(speed->isPlaceholder(row)) << row;
   EXPECT_FALSE(w.ChrtWind->groupActive(ArcCharts::kGroupOrg));  // no originals
+  // The two groups in the legend, with their check boxes, as on the other charts.
+  ASSERT_TRUE(w.ChrtWind->legendItemFor(ArcCharts::kGroupOrg));
+  ASSERT_TRUE(w.ChrtWind->legendItemFor(ArcCharts::kGroupEd));
+  EXPECT_TRUE(w.ChrtWind->legendItemFor(ArcCharts::kGroupEd)->checked());
   // Away from the bad point the wind is what it is; around it, a spike.
   const double calm = std::max(MaxSpeed(kBadRow - 200, kBadRow - 60), MaxSpeed(kBadRow + 60, kBadRow + 200));
   const double before = MaxSpeed(kBadRow - 40, kBadRow + 40);
