@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   python3 python3-numpy
+  gpsbabel python3-pandas poppler-utils
   locales
 )
 

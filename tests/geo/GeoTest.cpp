@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+
+#include "charts/Derived.h"
+#include "common/FileIO.h"
+#include "flight/PointFiles.h"
+#include "geo/Geodesy.h"
+#include "geo/TrackExport.h"
+#include "wind/Wind.h"
+
+namespace {
+
+TEST(GeodesyTest, HandWorkedDistancesOnTheEllipsoid) {
+  // One degree of longitude on the equator is a * pi / 180.
+  const dv::GeoPoint east = dv::DirectGeodesic({0, 0}, 90, dv::kWgs84A * std::numbers::pi / 180);
+  EXPECT_NEAR(east.latitude, 0, 1e-12);
+  EXPECT_NEAR(east.longitude, 1, 1e-9);
+  // One degree of latitude from the equator: the meridian arc of WGS-84, 110,574.389 m.
+  const dv::GeoPoint north = dv::DirectGeodesic({0, 0}, 0, 110574.3886);
+  EXPECT_NEAR(north.latitude, 1, 1e-6);
+  EXPECT_NEAR(north.longitude, 0, 1e-12);
+  // Across the date line the longitude wraps.
+  EXPECT_NEAR(dv::DirectGeodesic({0, 179.5}, 90, 111319.4908).longitude, -179.5, 1e-6);
+  EXPECT_EQ(dv::PositionFromStation({55.9, 37.5}, 0, 0).latitude, 55.9);
+}
+
+TEST(GeodesyTest, APointNinetyKilometresOutComesBackByTheInverseSolution) {
+  const dv::GeoPoint station{55.933, 37.517};
+  for (double azimuth : {0.0, 45.0, 120.0, 215.0, 300.0}) {
+    const double east = 90000 * std::sin(azimuth * std::numbers::pi / 180);
+    const double north = 90000 * std::cos(azimuth * std::numbers::pi / 180);
+    const dv::GeoPoint p = dv::PositionFromStation(station, east, north);
+    const auto back = dv::InverseGeodesic(station, p);
+    ASSERT_TRUE(back);
+    EXPECT_NEAR(back->distance, 90000, 1e-4) << azimuth;
+    const double off = std::fabs(back->azimuth - azimuth);
+    EXPECT_NEAR(std::min(off, 360 - off), 0, 1e-8) << azimuth;
+  }
+  // The plane of the station would be off by a kilometre here: east 90 km at 56°N
+  // is not on the station's parallel.
+  const dv::GeoPoint p = dv::PositionFromStation(station, 90000, 0);
+  EXPECT_LT(p.latitude, station.latitude - 0.005);
+}
+
+dv::FlightPoints SmallFlight() {
+  dv::FlightPoints p;
+  for (int i = 0; i < 5; ++i) {
+    dv::TuPoint t;
+    t.Time = static_cast<float>(i);
+    t.T = static_cast<float>(10 - i);
+    t.U = 50;
+    p.TuPoints.Add(t);
+  }
+  for (int i : {0, 1, 3, 4, 5}) {  // the radar lacks 2 s and goes on to 5 s
+    dv::CrdPoint c;
+    c.Time = i;
+    c.SR = 1000 + 10 * i;
+    c.Az = 90;
+    c.El = 10;
+    p.CrdPoints.Add(c);
+  }
+  p.TuPoints[1].TExcluded = true;
+  p.CrdPoints[3].Excluded = true;  // 4 s
+  p.CrdPoints[4].Az = -999;        // 5 s, a mark
+  return p;
+}
+
+dv::InitialData Station() {
+  dv::InitialData info;
+  info.StationLattitude = 55.933f;
+  info.StationLongitude = 37.517f;
+  info.StationHeightAboveSeaLevel = 187;
+  return info;
+}
+
+TEST(TrackExportTest, RecordsMergedByTimeWithWhatIsExcludedLeftEmpty) {
+  const dv::FlightPoints p = SmallFlight();
+  const auto track = dv::BuildTrack(p, Station(), {});
+  ASSERT_EQ(track.size(), 6u);  // 0..4 s from both files, 5 s from the radar only
+  EXPECT_EQ(track[1].time, 1);
+  EXPECT_FALSE(track[1].T);  // excluded
+  EXPECT_TRUE(track[1].U);
+  EXPECT_TRUE(track[2].T);
+  EXPECT_FALSE(track[2].SR);  // no radar record at 2 s
+  EXPECT_FALSE(track[4].SR);  // excluded
+  EXPECT_TRUE(track[5].SR);
+  EXPECT_FALSE(track[5].Az);  // a mark
+  EXPECT_FALSE(track[5].latitude);
+  EXPECT_FALSE(track[5].T);
+  // Altitude is the station height plus the derived height.
+  const dv::CrdDerived d = dv::DeriveCrd(p.CrdPoints[1]);
+  ASSERT_TRUE(track[1].altitude);
+  EXPECT_NEAR(*track[1].altitude, 187 + d.Z, 1e-9);
+  const auto back = dv::InverseGeodesic({55.933f, 37.517f}, {*track[1].latitude, *track[1].longitude});
+  EXPECT_NEAR(back->distance, d.L, 1e-4);
+  EXPECT_NEAR(back->azimuth, 90, 1e-6);
+  EXPECT_EQ(dv::PositionCount(track), 3);
+  // Without the station's coordinates there is no position.
+  EXPECT_EQ(dv::PositionCount(dv::BuildTrack(p, dv::InitialData{}, {})), 0);
+  EXPECT_FALSE(dv::StationKnown(dv::InitialData{}));
+}
+
+TEST(TrackExportTest, CsvKmlAndGpxText) {
+  const auto track = dv::BuildTrack(SmallFlight(), Station(), {});
+  const std::string csv = dv::FormatTrackCsv(track);
+  std::istringstream lines(csv);
+  std::string header, first, second;
+  std::getline(lines, header);
+  std::getline(lines, first);
+  std::getline(lines, second);
+  EXPECT_EQ(header,
+            "time,T,U,slant_range,azimuth,elevation,X,Y,Z,latitude,longitude,altitude,wind_speed,wind_direction,"
+            "ascent_rate\r");
+  EXPECT_EQ(second.substr(0, 21), "1.00,,50.0,1010.00,90");  // the excluded T empty
+  const std::string kml = dv::FormatTrackKml(track, "20251014-1130 <27612>");
+  EXPECT_NE(kml.find("<name>20251014-1130 &lt;27612&gt;</name>"), std::string::npos);
+  EXPECT_NE(kml.find("<name>Выпуск</name>"), std::string::npos);
+  EXPECT_NE(kml.find("<name>Наивысшая точка</name>"), std::string::npos);
+  const auto launch = dv::EncodeDateTime(2025, 10, 14, 8, 30);
+  const std::string gpx = dv::FormatTrackGpx(track, "x", *launch);
+  EXPECT_NE(gpx.find("<time>2025-10-14T08:30:00Z</time>"), std::string::npos);
+  EXPECT_NE(gpx.find("<time>2025-10-14T08:30:03Z</time>"), std::string::npos);
+  EXPECT_EQ(dv::TrackFileName("/data/20251014-1130", "kml"), "/data/20251014-1130-track.kml");
+}
+
+// The real clients read the files back: gpsbabel the KML and GPX, pandas the CSV.
+class ClientsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dv::CrdArray crd(7201);
+    dv::TuArray tu(7201);
+    const std::string base = std::string(DEVIRARAV_EXAMPLES) + "/20251014-1130";
+    dv::ReadTu(base + ".tu", tu);
+    dv::ReadCrd(base + ".crd", crd);
+    dv::FlightPoints p;
+    p.TuPoints.Assign(tu);
+    p.CrdPoints.Assign(crd);
+    track_ = dv::BuildTrack(p, Station(), dv::ComputeWind(crd, {}));
+    dir_ = std::filesystem::temp_directory_path() / ("devirarav-geo-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = (dir_ / name).string();
+    EXPECT_TRUE(dv::WriteFileAtomic(path, bytes));
+    return path;
+  }
+  static std::string Run(const std::string& command) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    pclose(p);
+    return out;
+  }
+  static bool Have(const std::string& program) { return std::system(("command -v " + program + " >/dev/null").c_str()) == 0; }
+
+  // Every position gpsbabel read back, in order: latitude and longitude.
+  std::vector<std::pair<double, double>> ReadBack(const std::string& format, const std::string& file) {
+    // -t: the tracks (a GPX or KML line), not only the waypoints.
+    const std::string out = Run("gpsbabel -t -i " + format + " -f " + file + " -o unicsv -F - 2>/dev/null");
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line);  // header: No,Latitude,Longitude,...
+    std::vector<std::pair<double, double>> points;
+    while (std::getline(lines, line)) {
+      std::istringstream cells(line);
+      std::string no, lat, lon;
+      std::getline(cells, no, ',');
+      std::getline(cells, lat, ',');
+      std::getline(cells, lon, ',');
+      points.emplace_back(std::stod(lat), std::stod(lon));
+    }
+    return points;
+  }
+  void ExpectSamePositions(const std::vector<std::pair<double, double>>& read) {
+    std::vector<std::pair<double, double>> ours;
+    for (const dv::TrackRecord& r : track_)
+      if (r.latitude && r.longitude && r.altitude) ours.emplace_back(*r.latitude, *r.longitude);
+    ASSERT_EQ(read.size(), ours.size());
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+      ASSERT_NEAR(read[i].first, ours[i].first, 1e-6) << i;
+      ASSERT_NEAR(read[i].second, ours[i].second, 1e-6) << i;
+    }
+  }
+
+  std::vector<dv::TrackRecord> track_;
+  std::filesystem::path dir_;
+};
+
+TEST_F(ClientsTest, GpsbabelReadsTheGpxAndTheKmlBack) {
+  if (!Have("gpsbabel")) GTEST_SKIP() << "gpsbabel is not installed (scripts/install-deps.sh installs it)";
+  ASSERT_GT(dv::PositionCount(track_), 7000);
+  const std::string gpx = Write("flight-track.gpx", dv::FormatTrackGpx(track_, "20251014-1130", *dv::EncodeDateTime(2025, 10, 14, 8, 30)));
+  ExpectSamePositions(ReadBack("gpx", gpx));
+  const std::string kml = Write("flight-track.kml", dv::FormatTrackKml(track_, "20251014-1130"));
+  // With -t gpsbabel reads the line; the two placemarks are waypoints.
+  ExpectSamePositions(ReadBack("kml", kml));
+}
+
+TEST_F(ClientsTest, PandasReadsTheCsvWithItsTypesAndValues) {
+  // Debian's own python, which python3-pandas serves.
+  const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+  if (std::system((python + " -c 'import pandas' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "python3-pandas is not installed";
+  const std::string csv = Write("flight.csv", dv::FormatTrackCsv(track_));
+  const std::string script = Write("check.py",
+      "import sys, pandas\n"
+      "d = pandas.read_csv(sys.argv[1])\n"
+      "print(len(d), all(str(t) == 'float64' for t in d.dtypes))\n"
+      "print('%.7f %.7f %.2f %.1f' % (d.latitude.iloc[100], d.longitude.iloc[100], d['T'].iloc[100], d.altitude.iloc[100]))\n"
+      "print(int(d.slant_range.isna().sum()), int(d.wind_speed.notna().sum()))\n");
+  const std::string out = Run(python + " " + script + " " + csv);
+  const dv::TrackRecord& r = track_[100];
+  char expected[200];
+  std::snprintf(expected, sizeof expected, "%zu True\n%.7f %.7f %.2f %.1f\n", track_.size(), *r.latitude, *r.longitude,
+                *r.T, *r.altitude);
+  int noRange = 0, withWind = 0;
+  for (const dv::TrackRecord& t : track_) noRange += !t.SR, withWind += t.windSpeed.has_value();
+  EXPECT_EQ(out, std::string(expected) + std::to_string(noRange) + " " + std::to_string(withWind) + "\n");
+}
+
+}  // namespace
