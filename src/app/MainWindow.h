@@ -125,6 +125,7 @@ class TfmMainFrm : public QMainWindow {
   void idHistoryClick();
   void idCheckClick();
   void idRemoveFoundClick();
+  void idExportTrackClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -275,7 +276,7 @@ class TfmMainFrm : public QMainWindow {
   QAction* ChartEdit = nullptr;
   QAction* About1 = nullptr;
   QAction *idUndo = nullptr, *idRedo = nullptr, *idHistory = nullptr;
-  QAction *idCheck = nullptr, *idRemoveFound = nullptr;
+  QAction *idCheck = nullptr, *idRemoveFound = nullptr, *idExportTrack = nullptr;
 
  private:
   std::unique_ptr<ArcCharts> charts_;

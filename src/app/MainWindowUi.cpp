@@ -320,6 +320,8 @@ void TfmMainFrm::BuildMenu() {
   idCheck = AddCommand(N5, "idCheck", QStringLiteral("Проверка"), QKeySequence(QStringLiteral("F7")));
   idRemoveFound = AddCommand(N5, "idRemoveFound", QStringLiteral("Убрать найденное"),
                              QKeySequence(QStringLiteral("Ctrl+Shift+Y")));
+  idExportTrack = AddCommand(N5, "idExportTrack", QStringLiteral("Экспорт траектории"),
+                             QKeySequence(QStringLiteral("Ctrl+Shift+E")));
 
   About1 = bar->addAction(QStringLiteral("О программе"));
   About1->setObjectName(QStringLiteral("About1"));
@@ -352,6 +354,7 @@ void TfmMainFrm::BuildMenu() {
   Bind(idHistory, &TfmMainFrm::idHistoryClick);
   Bind(idCheck, &TfmMainFrm::idCheckClick);
   Bind(idRemoveFound, &TfmMainFrm::idRemoveFoundClick);
+  Bind(idExportTrack, &TfmMainFrm::idExportTrackClick);
   idRemoveFound->setEnabled(false);  // until the check is on
   idUndo->setEnabled(false);
   idRedo->setEnabled(false);

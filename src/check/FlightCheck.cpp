@@ -81,7 +81,7 @@ bool ReadPoints(FlightReport& r, const std::string& file, Array& points, Reader 
 
 }  // namespace
 
-FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits) {
+FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits, const FlightLoaded& loaded) {
   FlightReport r;
   r.path = infoPath;
   if (!IsRegularFile(infoPath)) {
@@ -128,6 +128,7 @@ FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& lim
   }
   r.findings = RunChecks(tu, crd, limits);
   if (!r.findings.empty()) r.verdict = std::max(r.verdict, Verdict::Warn);
+  if (loaded && haveTu && haveCrd) loaded(r, info, tu, crd);
   return r;
 }
 

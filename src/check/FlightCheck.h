@@ -3,10 +3,12 @@
 // before processing needs it: the checks an open makes, then the rules. Files
 // are only read.
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "check/CheckRules.h"
+#include "flight/InfoFile.h"
 
 namespace dv {
 
@@ -30,7 +32,10 @@ struct FlightReport {
 // Errors: an initial-data error, a missing or unreadable point file. Warnings:
 // the name/time mismatch, shorter originals, time failures, points flagged on
 // reading, and every finding of the rules.
-FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits);
+// `loaded`, when given, sees the flight as read once its files are (not after an error).
+using FlightLoaded = std::function<void(FlightReport&, const InitialData&, const TuArray&, const CrdArray&)>;
+FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits,
+                         const FlightLoaded& loaded = nullptr);
 
 // The flights under the given paths: a .info file as it is, a folder searched
 // through (sorted, folder links not followed). Originals (".org" in the name)

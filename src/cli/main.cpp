@@ -19,6 +19,12 @@
 #include "check/CheckSettings.h"
 #include "check/FlightCheck.h"
 #include "cli/CheckOutput.h"
+#include "common/FileIO.h"
+#include "common/Helpers.h"
+#include "export/Export.h"
+#include "flight/Saving.h"
+#include "geo/TrackExport.h"
+#include "wind/Wind.h"
 
 namespace {
 
@@ -28,6 +34,9 @@ constexpr const char* kUsage =
     "  --details       перечислить сообщения и находки каждого выпуска\n"
     "  --format        вид вывода: text (по умолчанию), csv или json\n"
     "  --config ФАЙЛ   пороги проверки из раздела [CHECK]; по умолчанию devirarav.CNF рядом с программой\n"
+    "  --kml ПАПКА, --gpx ПАПКА, --csv ПАПКА\n"
+    "                  записать туда траекторию каждого выпуска (ИМЯ-track.kml и т.д.)\n"
+    "  --zone ЧАСЫ     разница с ВСВ для времени GPX (по умолчанию 0)\n"
     "Код выхода: 0 - всё в порядке, 1 - есть предупреждения, 2 - есть ошибки.\n";
 
 int Usage(const std::string& complaint) {
@@ -51,6 +60,8 @@ int main(int argc, char** argv) {
   dv::OutputFormat format = dv::OutputFormat::Text;
   std::string config = DefaultConfig(argv[0]);
   std::vector<std::string> paths;
+  std::string kmlDir, gpxDir, csvDir;
+  int zone = 0;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
@@ -77,6 +88,16 @@ int main(int argc, char** argv) {
       else if (f == "csv") format = dv::OutputFormat::Csv;
       else if (f == "json") format = dv::OutputFormat::Json;
       else return Usage("неизвестный вид вывода: " + f.value_or(""));
+    } else if (a.rfind("--kml", 0) == 0 || a.rfind("--gpx", 0) == 0 || a.rfind("--csv", 0) == 0) {
+      const std::string name(a.substr(0, 5));
+      const auto f = value(name);
+      if (!f || f->empty()) return Usage("не указана папка для " + name);
+      (name == "--kml" ? kmlDir : name == "--gpx" ? gpxDir : csvDir) = *f;
+    } else if (a.rfind("--zone", 0) == 0) {
+      const auto f = value("--zone");
+      const auto hours = f ? dv::ParseZoneHours(*f) : std::nullopt;
+      if (!hours || !dv::ZoneHoursAllowed(*hours)) return Usage("неверный пояс: " + f.value_or(""));
+      zone = *hours;
     } else if (a.rfind("--config", 0) == 0) {
       const auto f = value("--config");
       if (!f) return Usage("не указан файл настроек");
@@ -88,6 +109,31 @@ int main(int argc, char** argv) {
   if (paths.empty()) return Usage("не указан ни один выпуск");
 
   const dv::CheckThresholds limits = dv::ReadCheckThresholds(config);
+  const dv::WindSettings windSettings = dv::ReadWindSettings(config);
+  // The exports of a flight read: its track beside the others in each folder asked for.
+  dv::FlightLoaded exportTrack;
+  if (!kmlDir.empty() || !gpxDir.empty() || !csvDir.empty()) {
+    exportTrack = [&](dv::FlightReport& r, const dv::InitialData& info, const dv::TuArray& tu, const dv::CrdArray& crd) {
+      dv::FlightPoints points;
+      points.TuPoints.Assign(tu);
+      points.CrdPoints.Assign(crd);
+      const auto track = dv::BuildTrack(points, info, dv::ComputeWind(crd, windSettings));
+      const std::string name = dv::NameWithoutExt(r.path);
+      const auto write = [&](const std::string& dir, const char* ext, const std::string& bytes) {
+        const std::string file = dv::TrackFileName(dv::IncludeTrailingPathDelimiter(dir) + name, ext);
+        if (!dv::WriteFileAtomic(file, bytes)) r.messages.push_back({dv::Verdict::Error, std::string(dv::kSaveError) + " " + file});
+      };
+      if (!csvDir.empty()) write(csvDir, "csv", dv::FormatTrackCsv(track));
+      if (kmlDir.empty() && gpxDir.empty()) return;
+      if (!dv::StationKnown(info) || dv::PositionCount(track) == 0) {
+        r.messages.push_back({dv::Verdict::Warn, dv::StationKnown(info) ? dv::kNoTrackPositions : dv::kNoStationPosition});
+        return;
+      }
+      if (!kmlDir.empty()) write(kmlDir, "kml", dv::FormatTrackKml(track, name));
+      const auto start = info.StartTime();
+      if (!gpxDir.empty() && start) write(gpxDir, "gpx", dv::FormatTrackGpx(track, name, dv::AddSeconds(*start, -3600LL * zone)));
+    };
+  }
   std::vector<dv::FlightReport> reports;
   const std::vector<std::string> flights = dv::FindFlights(paths, reports);
   const std::size_t first = reports.size();
@@ -96,7 +142,7 @@ int main(int argc, char** argv) {
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     for (std::size_t k; (k = next.fetch_add(1)) < flights.size();)
-      reports[first + k] = dv::CheckFlight(flights[k], limits);
+      reports[first + k] = dv::CheckFlight(flights[k], limits, exportTrack);
   };
   const unsigned workers = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));
   std::vector<std::thread> pool;
@@ -104,6 +150,9 @@ int main(int argc, char** argv) {
   work();
   for (std::thread& t : pool) t.join();
 
+  // A message the export added counts in the verdict.
+  for (dv::FlightReport& r : reports)
+    for (const dv::LoadMessage& m : r.messages) r.verdict = std::max(r.verdict, m.level);
   const std::string out = dv::FormatReports(reports, format, details);
   std::fwrite(out.data(), 1, out.size(), stdout);
   if (std::fflush(stdout) != 0) return 2;

@@ -157,6 +157,7 @@ void TfmMainFrm::ChartEditClick() {
   if (page == tsCRD) chart = ChrtCRD;
   else if (page == tsXY) chart = ChrtXY;
   else if (page == tsTLM) chart = ChrtTLM;
+  else if (page == tsWind) chart = ChrtWind;
   if (!chart) return;
   const QString suggested = PathToQt(flight_->FlightBase.empty() ? flight_->StartDir : flight_->FlightBase) +
                             QLatin1Char('-') + chart->objectName() + QStringLiteral(".png");

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 #include "charts/Derived.h"
 #include "common/Helpers.h"
@@ -161,6 +163,22 @@ std::string FormatTrackGpx(const std::vector<TrackRecord>& track, const std::str
            "\"><ele>" + FormatFixed(*r.altitude, 0, 1) + "</ele><time>" + Iso(launchUtc, r.time) + "</time></trkpt>\n";
   }
   return out + "    </trkseg>\n  </trk>\n</gpx>\n";
+}
+
+bool WouldBeTakenAsFlight(const std::string& file, const std::string& flightBase) {
+  namespace fs = std::filesystem;
+  if (flightBase.empty()) return false;
+  const fs::path f(file), b(flightBase);
+  std::error_code ec;
+  const fs::path folder = fs::weakly_canonical(f.parent_path().empty() ? fs::path(".") : f.parent_path(), ec);
+  const fs::path flightFolder = fs::weakly_canonical(b.parent_path().empty() ? fs::path(".") : b.parent_path(), ec);
+  if (folder != flightFolder) return false;
+  const std::string name = f.filename().string(), base = b.filename().string() + ".";
+  if (name.size() < base.size()) return false;
+  // Names on Windows match whatever their case.
+  for (std::size_t i = 0; i < base.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(base[i]))) return false;
+  return true;
 }
 
 std::string TrackFileName(const std::string& flightBase, const std::string& extension) {

@@ -42,6 +42,11 @@ int PositionCount(const std::vector<TrackRecord>& track);
 // "NAME." followed by anything, which the processing program would take.
 std::string TrackFileName(const std::string& flightBase, const std::string& extension);
 
+// Whether `file` would be taken for one of the flight's own files: in the
+// flight's folder and named "NAME." followed by anything.
+bool WouldBeTakenAsFlight(const std::string& file, const std::string& flightBase);
+
+inline constexpr const char* kTakenAsFlight = "Это имя возьмет программа обработки: ";
 inline constexpr const char* kNoStationPosition = "Координаты станции не заданы!";
 inline constexpr const char* kNoTrackPositions = "Нет точек траектории!";
 

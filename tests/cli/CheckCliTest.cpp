@@ -34,6 +34,11 @@ Outcome Check(const std::string& args) {
   return r;
 }
 
+std::string dvtestRead(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class CheckCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -121,6 +126,27 @@ TEST_F(CheckCliTest, ThresholdsFromTheGivenSettingsFile) {
   std::ofstream(cnf) << "[CHECK]\r\nGap=120\r\n";
   const Outcome r = Check("--config " + cnf + " " + Path("more"));
   EXPECT_EQ(r.status, 0) << r.out;  // a 61-s gap is within 120 s
+}
+
+TEST_F(CheckCliTest, TracksExportedBesideEachOtherAndNeverAsFlightFiles) {
+  fs::create_directories(root_ / "out");
+  const Outcome r = Check("--kml " + Path("out") + " --gpx=" + Path("out") + " --zone 3 --csv " +
+                          Path("more/warned") + " " + Path("good") + " " + Path("more"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(fs::exists(root_ / "out" / "20251017-2330-track.kml"));
+  EXPECT_TRUE(fs::exists(root_ / "out" / "20251014-1130-track.gpx"));
+  // The CSV written into the flight's own folder keeps clear of NAME.*.
+  EXPECT_TRUE(fs::exists(root_ / "more" / "warned" / "20251014-1130-track.csv"));
+  for (auto& e : fs::directory_iterator(root_ / "more" / "warned")) {
+    const std::string name = e.path().filename().string();
+    if (name.rfind("20251014-1130.", 0) != 0) continue;
+    EXPECT_TRUE(name == "20251014-1130.info" || name == "20251014-1130.tu" || name == "20251014-1130.crd") << name;
+  }
+  const std::string gpx = dvtestRead((root_ / "out" / "20251014-1130-track.gpx").string());
+  EXPECT_NE(gpx.find("<time>2025-10-14T08:30:00Z</time>"), std::string::npos);
+  // A folder that cannot be written is an error of the flight.
+  EXPECT_EQ(Check("--csv " + Path("nowhere/deeper") + " " + Path("good")).status, 2);
+  EXPECT_EQ(Check("--zone 99 --gpx " + Path("out") + " " + Path("good")).status, 2);
 }
 
 TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {
