@@ -11,17 +11,20 @@ namespace {
 
 constexpr double kDegToRadian = std::numbers::pi / 180.0;
 
-ChartPoint Plotted(double x, double y, bool excluded, std::uint32_t excludedColour) {
-  ChartPoint p;
-  p.x = ChartCoordinate(x);
-  p.y = ChartCoordinate(y);
-  if (excluded) p.colour = excludedColour;
-  return p;
+// The excluded colours as codes.
+constexpr ColourCode kTCode = kCodeOf<excluded_colour::kT>;
+constexpr ColourCode kUCode = kCodeOf<excluded_colour::kU>;
+constexpr ColourCode kSRCode = kCodeOf<excluded_colour::kSR>;
+constexpr ColourCode kAzCode = kCodeOf<excluded_colour::kAz>;
+constexpr ColourCode kElCode = kCodeOf<excluded_colour::kEl>;
+constexpr ColourCode kZCode = kCodeOf<excluded_colour::kZ>;
+constexpr ColourCode kXYCode = kCodeOf<excluded_colour::kXY>;
+
+void Plot(ChartPoints& series, double x, double y, bool excluded, ColourCode excludedCode) {
+  series.push_back(ChartCoordinate(x), ChartCoordinate(y), excluded ? excludedCode : kSeriesCode);
 }
 
-std::uint32_t ColourOf(bool excluded, std::uint32_t excludedColour) {
-  return excluded ? excludedColour : kSeriesColour;
-}
+ColourCode CodeOf(bool excluded, ColourCode excludedCode) { return excluded ? excludedCode : kSeriesCode; }
 
 // Reserve once per fill: the series are rebuilt on every edit, and growing a
 // 20,000-point vector step by step would cost more than filling it.
@@ -43,33 +46,33 @@ void AppendCoordinates(const CrdArray& arr, ChartPoints& sr, ChartPoints& az, Ch
     const bool excluded = Current && p.Excluded;
     // The single tests refuse -99 itself; the three-way test below accepts it.
     if (p.SR > kCrdMissingLimit) {
-      sr.push_back(Plotted(p.Time, p.SR / kMetresPerKm, excluded, excluded_colour::kSR));
+      Plot(sr, p.Time, p.SR / kMetresPerKm, excluded, kSRCode);
     } else if (Current) {
-      sr.emplace_back();
+      sr.addPlaceholder();
     }
     if (p.Az > kCrdMissingLimit) {
-      az.push_back(Plotted(p.Time, p.Az, excluded, excluded_colour::kAz));
+      Plot(az, p.Time, p.Az, excluded, kAzCode);
     } else if (Current) {
-      az.emplace_back();
+      az.addPlaceholder();
     }
     if (p.El > kCrdMissingLimit) {
-      el.push_back(Plotted(p.Time, p.El, excluded, excluded_colour::kEl));
+      Plot(el, p.Time, p.El, excluded, kElCode);
     } else if (Current) {
-      el.emplace_back();
+      el.addPlaceholder();
     }
     if (p.SR >= kCrdMissingLimit && p.Az >= kCrdMissingLimit && p.El >= kCrdMissingLimit) {
       const CrdDerived d = DeriveCrd(p);
-      xy.push_back(Plotted(d.X / kMetresPerKm, d.Y / kMetresPerKm, excluded, excluded_colour::kXY));
+      Plot(xy, d.X / kMetresPerKm, d.Y / kMetresPerKm, excluded, kXYCode);
       labels.push_back(ChartLabel{LabelSeconds(p.Time), excluded});
       if (d.Z > kZPlotLow && d.Z < kZPlotHigh) {
-        z.push_back(Plotted(p.Time, d.Z / kMetresPerKm, excluded, excluded_colour::kZ));
+        Plot(z, p.Time, d.Z / kMetresPerKm, excluded, kZCode);
       } else if (Current) {
-        z.emplace_back();
+        z.addPlaceholder();
       }
     } else if (Current) {
-      xy.emplace_back();
+      xy.addPlaceholder();
       labels.emplace_back();
-      z.emplace_back();
+      z.addPlaceholder();
     }
   }
 }
@@ -82,14 +85,14 @@ void AppendCurrentTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u) 
     const TuPoint& p = arr[i];
     // Written as "not below" so that a NaN also becomes a placeholder.
     if (!(std::fabs(p.T) < kTlmPlotLimit)) {
-      t.emplace_back();
+      t.addPlaceholder();
     } else {
-      t.push_back(Plotted(p.Time, p.T, p.TExcluded, excluded_colour::kT));
+      Plot(t, p.Time, p.T, p.TExcluded, kTCode);
     }
     if (!(std::fabs(p.U) < kTlmPlotLimit)) {
-      u.emplace_back();
+      u.addPlaceholder();
     } else {
-      u.push_back(Plotted(p.Time, p.U, p.UExcluded, excluded_colour::kU));
+      Plot(u, p.Time, p.U, p.UExcluded, kUCode);
     }
   }
 }
@@ -100,8 +103,8 @@ void AppendOriginalTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u)
   ReserveMore(u, arr.Count());
   for (int i = 0; i < arr.Count(); ++i) {
     const TuPoint& p = arr[i];
-    if (std::fabs(p.T) < kTlmPlotLimit) t.push_back(Plotted(p.Time, p.T, false, 0));
-    if (std::fabs(p.U) < kTlmPlotLimit) u.push_back(Plotted(p.Time, p.U, false, 0));
+    if (std::fabs(p.T) < kTlmPlotLimit) Plot(t, p.Time, p.T, false, kSeriesCode);
+    if (std::fabs(p.U) < kTlmPlotLimit) Plot(u, p.Time, p.U, false, kSeriesCode);
   }
 }
 
@@ -113,6 +116,85 @@ bool Clip(int& first, int& last, std::size_t size) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- storage
+
+void ChartPoints::clear() {
+  xy_.clear();
+  codes_.clear();
+  extra_.clear();
+  overflow_.clear();
+}
+
+void ChartPoints::swap(ChartPoints& other) noexcept {
+  xy_.swap(other.xy_);
+  codes_.swap(other.codes_);
+  extra_.swap(other.extra_);
+  overflow_.swap(other.overflow_);
+}
+
+void ChartPoints::push_back(const ChartPoint& p) {
+  xy_.push_back(XY{p.x, p.y});
+  setColour(xy_.size() - 1, p.colour);
+}
+
+ChartPoint ChartPoints::at(std::size_t i) const {
+  const XY& p = xy_.at(i);
+  return ChartPoint{p.x, p.y, colour(i)};
+}
+
+std::uint32_t ChartPoints::codeColour(ColourCode code) const {
+  if (code < kFixedColourCount) return kFixedColours[code];
+  const std::size_t extra = static_cast<std::size_t>(code - kFixedColourCount);
+  return extra < extra_.size() ? extra_[extra] : kSeriesColour;
+}
+
+std::uint32_t ChartPoints::colour(std::size_t i) const {
+  const ColourCode c = code(i);
+  return c == kOverflowCode ? overflow_.at(i) : codeColour(c);
+}
+
+void ChartPoints::setColour(std::size_t i, std::uint32_t colour) {
+  if (i >= size()) return;
+  int c = FixedColourCode(colour);
+  if (c < 0) {
+    const auto found = std::find(extra_.begin(), extra_.end(), colour);
+    c = kFixedColourCount + static_cast<int>(found - extra_.begin());
+    if (found == extra_.end()) {
+      if (c < kOverflowCode) {
+        extra_.push_back(colour);
+      } else {
+        c = kOverflowCode;
+      }
+    }
+  }
+  storeCode(i, static_cast<ColourCode>(c));
+  if (c == kOverflowCode) overflow_[i] = colour;
+}
+
+void ChartPoints::setCode(std::size_t i, ColourCode code) {
+  if (i >= xy_.size()) return;
+  storeCode(i, code < kFixedColourCount ? code : kSeriesCode);
+}
+
+void ChartPoints::pushCode(ColourCode code) {
+  if (codes_.empty()) {
+    // The first point of a colour of its own: codes for all, room for the rest.
+    codes_.reserve(xy_.capacity());
+    codes_.resize(xy_.size() - 1, kSeriesCode);
+  }
+  codes_.push_back(code);
+}
+
+void ChartPoints::storeCode(std::size_t i, ColourCode code) {
+  if (codes_.empty()) {
+    if (code == kSeriesCode) return;
+    codes_.reserve(xy_.capacity());
+    codes_.resize(xy_.size(), kSeriesCode);
+  }
+  if (codes_[i] == kOverflowCode) overflow_.erase(i);
+  codes_[i] = code;
+}
 
 CrdDerived DeriveCrd(double SR, double Az, double El) {
   CrdDerived d;
@@ -188,8 +270,8 @@ void RecolourTelemetry(const TuArray& points, int first, int last, ChartPoints& 
   for (int i = first; i <= last; ++i) {
     const TuPoint& p = points[i];
     const auto k = static_cast<std::size_t>(i);
-    t[k].colour = std::fabs(p.T) < kTlmPlotLimit ? ColourOf(p.TExcluded, excluded_colour::kT) : kSeriesColour;
-    u[k].colour = std::fabs(p.U) < kTlmPlotLimit ? ColourOf(p.UExcluded, excluded_colour::kU) : kSeriesColour;
+    t.setCode(k, std::fabs(p.T) < kTlmPlotLimit ? CodeOf(p.TExcluded, kTCode) : kSeriesCode);
+    u.setCode(k, std::fabs(p.U) < kTlmPlotLimit ? CodeOf(p.UExcluded, kUCode) : kSeriesCode);
   }
 }
 
@@ -207,21 +289,21 @@ void RecolourCoordinates(const CrdArray& points, int first, int last, FillPlan& 
     const CrdPoint& p = points[i];
     const bool excluded = p.Excluded;
     const auto k = static_cast<std::size_t>(i);
-    const auto paint = [excluded](bool plotted, ChartPoint& point, std::uint32_t colour) {
-      point.colour = plotted ? ColourOf(excluded, colour) : kSeriesColour;
+    const auto paint = [excluded, k](bool plotted, ChartPoints& series, ColourCode code) {
+      series.setCode(k, plotted ? CodeOf(excluded, code) : kSeriesCode);
     };
-    paint(p.SR > kCrdMissingLimit, sr[k], excluded_colour::kSR);
-    paint(p.Az > kCrdMissingLimit, az[k], excluded_colour::kAz);
-    paint(p.El > kCrdMissingLimit, el[k], excluded_colour::kEl);
+    paint(p.SR > kCrdMissingLimit, sr, kSRCode);
+    paint(p.Az > kCrdMissingLimit, az, kAzCode);
+    paint(p.El > kCrdMissingLimit, el, kElCode);
     const bool derived = p.SR >= kCrdMissingLimit && p.Az >= kCrdMissingLimit && p.El >= kCrdMissingLimit;
-    paint(derived, xy[k], excluded_colour::kXY);
+    paint(derived, xy, kXYCode);
     labels[k].tab = derived && excluded;
     bool zPlotted = false;
     if (derived) {
       const double height = DeriveCrd(p).Z;
       zPlotted = height > kZPlotLow && height < kZPlotHigh;
     }
-    paint(zPlotted, z[k], excluded_colour::kZ);
+    paint(zPlotted, z, kZCode);
   }
 }
 

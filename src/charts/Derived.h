@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "flight/Points.h"
@@ -57,6 +58,34 @@ inline constexpr std::uint32_t kEl = 0x808000;  // olive
 inline constexpr std::uint32_t kZ = 0xFF8080;   // light red
 inline constexpr std::uint32_t kXY = 0xFF00FF;  // fuchsia
 }  // namespace excluded_colour
+// The trajectory highlight: inside the coordinate range, outside it a point
+// excluded when filled, and the others.
+namespace highlight_colour {
+inline constexpr std::uint32_t kInside = 0xFF8000;    // orange
+inline constexpr std::uint32_t kExcluded = 0xFF00FF;  // fuchsia
+inline constexpr std::uint32_t kOther = 0x000080;     // navy
+}  // namespace highlight_colour
+
+// A point's colour is kept as a one-byte code: 0 is the series colour, then come
+// the colours the fill and the highlight give (the fixed palette), then colours
+// that other callers set, numbered per series as they come.
+using ColourCode = std::uint8_t;
+inline constexpr ColourCode kSeriesCode = 0;
+inline constexpr std::array<std::uint32_t, 8> kFixedColours = {
+    kSeriesColour, 0x0000FF, 0xFF00FF, 0x008080, 0x808000, 0xFF8080, 0xFF8000, 0x000080};
+inline constexpr int kFixedColourCount = static_cast<int>(kFixedColours.size());
+// The code of a colour of the fixed palette, or -1.
+constexpr int FixedColourCode(std::uint32_t colour) {
+  for (int i = 0; i < kFixedColourCount; ++i)
+    if (kFixedColours[static_cast<std::size_t>(i)] == colour) return i;
+  return -1;
+}
+// The fixed code of a colour known to be in the palette.
+template <std::uint32_t Colour>
+inline constexpr ColourCode kCodeOf = [] {
+  static_assert(FixedColourCode(Colour) >= 0, "not a colour of the fixed palette");
+  return static_cast<ColourCode>(FixedColourCode(Colour));
+}();
 
 // The 14 series, in the order in which they are added to their charts.
 enum class SeriesId : int {
@@ -66,10 +95,9 @@ enum class SeriesId : int {
 };
 inline constexpr int kSeriesCount = 14;
 
-// One chart point: 12 bytes, since a flight keeps 14 series of them. Single
-// precision is finer than a pixel for every quantity a chart shows. A placeholder
-// has no coordinates (NaN) but holds its index, so that point i of a series fed
-// from a current array stays record i.
+// One chart point as read back: single precision is finer than a pixel for
+// every quantity a chart shows. A placeholder has no coordinates (NaN) but holds
+// its index, so that point i of a series fed from a current array stays record i.
 struct ChartPoint {
   float x = std::numeric_limits<float>::quiet_NaN();
   float y = std::numeric_limits<float>::quiet_NaN();
@@ -77,7 +105,62 @@ struct ChartPoint {
 
   bool placeholder() const { return std::isnan(x); }
 };
-using ChartPoints = std::vector<ChartPoint>;
+
+// The points of one series: 8 bytes of coordinates each, and a colour code each
+// only once some point has a colour of its own (a series in its series colour,
+// as the originals always are, keeps none). A flight keeps 14 series of these.
+class ChartPoints {
+ public:
+  struct XY {
+    float x, y;
+  };
+  // Codes from here on name colours set by callers beyond the fixed palette;
+  // the last code sends the point to a table of its own exact colour, so that
+  // any number of colours comes back exactly.
+  static constexpr ColourCode kOverflowCode = 255;
+
+  std::size_t size() const { return xy_.size(); }
+  bool empty() const { return xy_.empty(); }
+  void reserve(std::size_t n) { xy_.reserve(n); }
+  // Keeps the capacity for the next fill.
+  void clear();
+  void swap(ChartPoints& other) noexcept;
+
+  // A point at x, y in the series colour or a colour of the fixed palette.
+  void push_back(float x, float y, ColourCode code = kSeriesCode) {
+    xy_.push_back(XY{x, y});
+    if (code != kSeriesCode || !codes_.empty()) pushCode(code);
+  }
+  void push_back(const ChartPoint& p);
+  void addPlaceholder() { push_back(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN()); }
+
+  // Unchecked, as a vector's operator[]; at() checks.
+  ChartPoint operator[](std::size_t i) const { return ChartPoint{xy_[i].x, xy_[i].y, colour(i)}; }
+  ChartPoint at(std::size_t i) const;
+  bool placeholder(std::size_t i) const { return std::isnan(xy_[i].x); }
+  ColourCode code(std::size_t i) const { return codes_.empty() ? kSeriesCode : codes_[i]; }
+  // 0xRRGGBB, or kSeriesColour.
+  std::uint32_t colour(std::size_t i) const;
+  void setColour(std::size_t i, std::uint32_t colour);
+  // `code`: kSeriesCode or a code of the fixed palette.
+  void setCode(std::size_t i, ColourCode code);
+
+  // For drawing: the coordinates, the codes (null while all are the series
+  // colour), and the colour of every code below the overflow code.
+  const std::vector<XY>& xy() const { return xy_; }
+  const ColourCode* codes() const { return codes_.empty() ? nullptr : codes_.data(); }
+  int codeCount() const { return kFixedColourCount + static_cast<int>(extra_.size()); }
+  std::uint32_t codeColour(ColourCode code) const;
+
+ private:
+  void pushCode(ColourCode code);
+  void storeCode(std::size_t i, ColourCode code);
+
+  std::vector<XY> xy_;
+  std::vector<ColourCode> codes_;         // empty, or one per point
+  std::vector<std::uint32_t> extra_;      // colours of the codes after the fixed palette
+  std::unordered_map<std::size_t, std::uint32_t> overflow_;  // point -> colour
+};
 
 // A value as a chart coordinate: beyond single precision it becomes infinite,
 // which no chart draws, ranges or hits.
@@ -97,6 +180,7 @@ struct ChartLabel {
 
   bool has() const { return !std::isnan(seconds); }
 };
+
 using ChartLabels = std::vector<ChartLabel>;
 
 // The label text of a point ("" when it has none).

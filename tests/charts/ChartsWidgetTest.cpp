@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "TestSupport.h"
 #include "charts/ArcCharts.h"
@@ -180,6 +181,47 @@ TEST_F(ChartsTest, MarkersAreDrawnInTheirColoursAndWhole) {
     const QPoint q = PixelOf(t, k);
     EXPECT_TRUE(plot.contains(q + QPoint(2, 2)) && plot.contains(q - QPoint(2, 2))) << k;
   }
+}
+
+// A colour set by a caller is drawn exactly, however many colours there are:
+// the first ones get codes of their own, the rest are kept per point.
+TEST_F(ChartsTest, ColoursSetByCallersAreDrawnExactly) {
+  Load("20251016-1130");
+  charts.SetTlmOriginalsActive(false);
+  TPointSeries* t = charts.serT();
+  const int i = IsolatedPoint(tlm, t);
+  ASSERT_GE(i, 0);
+  const QColor own(0x12, 0x34, 0x56);
+  t->setColour(i, own);
+  ReplotAll();
+  EXPECT_EQ(QColor(tlm.grab().toImage().pixel(PixelOf(t, i))), own);
+  EXPECT_TRUE(t->hasOwnColour(i));
+  // 300 more colours over the other points, each point repainted as they come.
+  std::vector<QColor> expected(static_cast<std::size_t>(t->count()));
+  for (int k = 0, j = 0; k < 300; ++k, j = (j + 1) % t->count()) {
+    if (j == i) continue;
+    const QColor colour = QColor::fromRgb(0x200000u + static_cast<QRgb>(k));
+    t->setColour(j, colour);
+    expected[static_cast<std::size_t>(j)] = colour;
+  }
+  const QColor last(0x65, 0x43, 0x21);  // long after the codes ran out
+  t->setColour(i, last);
+  expected[static_cast<std::size_t>(i)] = last;
+  ReplotAll();
+  const QImage image = tlm.grab().toImage();
+  EXPECT_EQ(QColor(image.pixel(PixelOf(t, i))), last);
+  EXPECT_EQ(QColor(image.pixel(PixelOf(t, i) + QPoint(2, -2))), last);
+  for (int j = 0; j < t->count(); ++j) {
+    const QColor want = expected[static_cast<std::size_t>(j)].isValid() ? expected[static_cast<std::size_t>(j)]
+                                                                        : QColor(0xFF, 0, 0);  // the series colour
+    ASSERT_EQ(t->colour(j), want) << j;
+  }
+  // White is a colour of its own, not the series colour.
+  t->setColour(i, Qt::white);
+  EXPECT_TRUE(t->hasOwnColour(i));
+  EXPECT_EQ(t->colour(i), QColor(Qt::white));
+  EXPECT_THROW(t->setColour(t->count(), own), std::out_of_range);
+  EXPECT_THROW(t->colour(-1), std::out_of_range);
 }
 
 TEST_F(ChartsTest, VectorOutputDrawsTheSameMarkers) {

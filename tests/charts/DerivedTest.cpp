@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <memory>
+#include <stdexcept>
+#include <vector>
 
 #include "charts/Derived.h"
 
@@ -193,6 +197,71 @@ TEST(DerivedTest, FillAppendsAndEmptyArraysAddNothing) {
   dv::AppendFillPlan(f, plan);
   dv::AppendFillPlan(f, plan);
   EXPECT_EQ(plan[SeriesId::T].size(), 2u);
+}
+
+// Colours are kept as codes: the fixed palette, then colours callers set, then
+// a colour per point once the codes run out; every one reads back exactly.
+TEST(DerivedTest, EveryColourSetComesBackExactly) {
+  dv::ChartPoints s;
+  for (int i = 0; i < 600; ++i) s.push_back(static_cast<float>(i), 1.0f);
+  EXPECT_EQ(s.codes(), nullptr);  // all in the series colour: no codes kept
+  s.setColour(0, dv::kSeriesColour);
+  EXPECT_EQ(s.codes(), nullptr);
+  const auto colourOf = [](int i) { return 0x100000u + 7u * static_cast<std::uint32_t>(i); };
+  for (int i = 0; i < 600; ++i) s.setColour(static_cast<std::size_t>(i), colourOf(i));
+  ASSERT_NE(s.codes(), nullptr);
+  for (int i = 0; i < 600; ++i) ASSERT_EQ(s[static_cast<std::size_t>(i)].colour, colourOf(i)) << i;
+  EXPECT_EQ(s.code(599), dv::ChartPoints::kOverflowCode);
+  EXPECT_EQ(s.codeCount(), int{dv::ChartPoints::kOverflowCode});
+  // A point past the codes back to a coded colour, and to one of the fixed palette.
+  s.setColour(599, colourOf(3));
+  EXPECT_EQ(s.colour(599), colourOf(3));
+  EXPECT_EQ(s.code(599), s.code(3));
+  s.setColour(598, xc::kZ);
+  EXPECT_EQ(s.code(598), dv::kCodeOf<xc::kZ>);
+  EXPECT_EQ(s.colour(598), xc::kZ);
+  s.setColour(597, 0xFFFFFF);  // white is not the series colour
+  EXPECT_EQ(s.colour(597), 0xFFFFFFu);
+  s.setColour(596, dv::kSeriesColour);
+  EXPECT_EQ(s.code(596), dv::kSeriesCode);
+  // A swap carries the colours; a clear forgets them.
+  dv::ChartPoints other;
+  other.swap(s);
+  EXPECT_TRUE(s.empty());
+  EXPECT_EQ(other.colour(597), 0xFFFFFFu);
+  EXPECT_EQ(other.colour(595), colourOf(595));
+  other.clear();
+  other.push_back(1.0f, 2.0f);
+  EXPECT_EQ(other.colour(0), dv::kSeriesColour);
+  EXPECT_EQ(other.codes(), nullptr);
+  EXPECT_EQ(other.codeCount(), dv::kFixedColourCount);
+  // A point given whole keeps its colour; beyond the points nothing changes.
+  other.push_back(ChartPoint{3.0f, 4.0f, 0xABCDEF});
+  EXPECT_EQ(other[1].colour, 0xABCDEFu);
+  other.setColour(2, 0x123456);
+  other.setCode(2, dv::kCodeOf<xc::kT>);
+  EXPECT_EQ(other.size(), 2u);
+  EXPECT_THROW(other.at(2), std::out_of_range);
+  EXPECT_EQ(other.at(1).colour, 0xABCDEFu);
+}
+
+TEST(DerivedTest, TheFixedPaletteHoldsTheColoursOfTheFillAndTheHighlight) {
+  for (std::uint32_t c : {xc::kT, xc::kU, xc::kSR, xc::kAz, xc::kEl, xc::kZ, xc::kXY,
+                          dv::highlight_colour::kInside, dv::highlight_colour::kExcluded,
+                          dv::highlight_colour::kOther}) {
+    const int code = dv::FixedColourCode(c);
+    ASSERT_GT(code, 0) << c;
+    EXPECT_EQ(dv::kFixedColours[static_cast<std::size_t>(code)], c);
+  }
+  EXPECT_EQ(dv::FixedColourCode(dv::kSeriesColour), 0);
+  EXPECT_EQ(dv::FixedColourCode(0x123456), -1);
+  // setCode takes the fixed palette only.
+  dv::ChartPoints s;
+  s.push_back(0.0f, 0.0f);
+  s.setCode(0, static_cast<dv::ColourCode>(dv::kFixedColourCount));
+  EXPECT_EQ(s.colour(0), dv::kSeriesColour);
+  s.setCode(0, dv::kCodeOf<dv::highlight_colour::kInside>);
+  EXPECT_EQ(s.colour(0), dv::highlight_colour::kInside);
 }
 
 }  // namespace
