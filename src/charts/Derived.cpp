@@ -196,6 +196,51 @@ void ChartPoints::storeCode(std::size_t i, ColourCode code) {
   codes_[i] = code;
 }
 
+void ChartLabels::clear() {
+  packed_.clear();
+  aside_.clear();
+}
+
+void ChartLabels::swap(ChartLabels& other) noexcept {
+  packed_.swap(other.packed_);
+  aside_.swap(other.aside_);
+}
+
+std::int32_t ChartLabels::Pack(const ChartLabel& label) {
+  if (!label.has()) return label.tab ? kAside : kNone;
+  const double s = label.seconds;
+  if (!(std::fabs(s) <= kPackedLimit) || s != std::trunc(s)) return kAside;
+  return static_cast<std::int32_t>(s) * 2 + (label.tab ? 1 : 0);
+}
+
+void ChartLabels::push_back(const ChartLabel& label) {
+  const std::int32_t packed = Pack(label);
+  if (packed == kAside) aside_[packed_.size()] = label;
+  packed_.push_back(packed);
+}
+
+ChartLabel ChartLabels::operator[](std::size_t i) const {
+  const std::int32_t packed = packed_[i];
+  if (packed == kNone) return ChartLabel{};
+  if (packed == kAside) return aside_.at(i);
+  const std::int32_t tab = packed & 1;
+  return ChartLabel{static_cast<double>((packed - tab) / 2), tab != 0};
+}
+
+void ChartLabels::store(std::size_t i, const ChartLabel& label) {
+  if (packed_[i] == kAside) aside_.erase(i);
+  const std::int32_t packed = Pack(label);
+  if (packed == kAside) aside_[i] = label;
+  packed_[i] = packed;
+}
+
+void ChartLabels::setTab(std::size_t i, bool tab) {
+  if (i >= packed_.size()) return;
+  ChartLabel label = (*this)[i];
+  label.tab = tab;
+  store(i, label);
+}
+
 CrdDerived DeriveCrd(double SR, double Az, double El) {
   CrdDerived d;
   const double el = El * kDegToRadian;
@@ -297,7 +342,7 @@ void RecolourCoordinates(const CrdArray& points, int first, int last, FillPlan& 
     paint(p.El > kCrdMissingLimit, el, kElCode);
     const bool derived = p.SR >= kCrdMissingLimit && p.Az >= kCrdMissingLimit && p.El >= kCrdMissingLimit;
     paint(derived, xy, kXYCode);
-    labels[k].tab = derived && excluded;
+    labels.setTab(k, derived && excluded);
     bool zPlotted = false;
     if (derived) {
       const double height = DeriveCrd(p).Z;

@@ -181,7 +181,35 @@ struct ChartLabel {
   bool has() const { return !std::isnan(seconds); }
 };
 
-using ChartLabels = std::vector<ChartLabel>;
+// The labels of a series, 4 bytes each: the whole seconds times two plus the
+// tab, for times within 2^30 s (34 years) either side of zero. Any other label
+// (a time beyond that, infinite, or without a label but with a tab) is kept
+// whole in a table beside, so every label reads back exactly as it was put.
+class ChartLabels {
+ public:
+  std::size_t size() const { return packed_.size(); }
+  bool empty() const { return packed_.empty(); }
+  void reserve(std::size_t n) { packed_.reserve(n); }
+  void clear();
+  void swap(ChartLabels& other) noexcept;
+
+  void push_back(const ChartLabel& label);
+  void emplace_back() { packed_.push_back(kNone); }
+  // Unchecked, as a vector's operator[].
+  ChartLabel operator[](std::size_t i) const;
+  void setTab(std::size_t i, bool tab);
+
+  static constexpr std::int32_t kPackedLimit = (1 << 30) - 1;
+
+ private:
+  static constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::min();
+  static constexpr std::int32_t kAside = kNone + 1;
+  static std::int32_t Pack(const ChartLabel& label);
+  void store(std::size_t i, const ChartLabel& label);
+
+  std::vector<std::int32_t> packed_;
+  std::unordered_map<std::size_t, ChartLabel> aside_;
+};
 
 // The label text of a point ("" when it has none).
 std::string LabelText(const ChartLabel& label);

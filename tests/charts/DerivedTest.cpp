@@ -13,6 +13,7 @@
 
 namespace {
 
+using dv::ChartLabel;
 using dv::ChartPoint;
 using dv::SeriesId;
 namespace xc = dv::excluded_colour;
@@ -262,6 +263,76 @@ TEST(DerivedTest, TheFixedPaletteHoldsTheColoursOfTheFillAndTheHighlight) {
   EXPECT_EQ(s.colour(0), dv::kSeriesColour);
   s.setCode(0, dv::kCodeOf<dv::highlight_colour::kInside>);
   EXPECT_EQ(s.colour(0), dv::highlight_colour::kInside);
+}
+
+// Labels are kept in four bytes for times within 2^30 s either side of zero,
+// and whole beside them otherwise: the text is the same for every time.
+TEST(DerivedTest, LabelsOfLargeAndNegativeTimesKeepTheirText) {
+  const double kInf = std::numeric_limits<double>::infinity();
+  const std::vector<double> times = {0.0, 12.0, -1.0, -12.0, 16777216.0, 16777217.0, 1073741823.0,
+                                     -1073741823.0, 1073741824.0, -1073741824.0, 2147483648.0,
+                                     1.0e15, -1.0e15, 12.5, kInf, -kInf};
+  dv::ChartLabels labels;
+  for (double s : times) {
+    labels.push_back(ChartLabel{s, false});
+    labels.push_back(ChartLabel{s, true});
+  }
+  ASSERT_EQ(labels.size(), 2 * times.size());
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    const ChartLabel plain = labels[2 * k], tab = labels[2 * k + 1];
+    EXPECT_EQ(plain.seconds, times[k]) << k;
+    EXPECT_FALSE(plain.tab) << k;
+    EXPECT_EQ(tab.seconds, times[k]) << k;
+    EXPECT_TRUE(tab.tab) << k;
+  }
+  EXPECT_EQ(dv::LabelText(labels[8]), "16777216");
+  EXPECT_EQ(dv::LabelText(labels[10]), "16777217");  // no longer a float's whole number
+  EXPECT_EQ(dv::LabelText(labels[13]), "1073741823\t");
+  EXPECT_EQ(dv::LabelText(labels[15]), "-1073741823\t");
+  EXPECT_EQ(dv::LabelText(labels[20]), "2147483648");
+  EXPECT_EQ(dv::LabelText(labels[16]), "1073741824");
+  EXPECT_EQ(dv::LabelText(labels[19]), "-1073741824\t");
+  EXPECT_EQ(dv::LabelText(labels[22]), "1000000000000000");
+  EXPECT_EQ(dv::LabelText(labels[24]), "-1000000000000000");
+  EXPECT_EQ(dv::LabelText(labels[7]), "-12\t");
+  // A trajectory of a long flight, through the fill.
+  dv::FlightPoints f;
+  f.CrdPoints.Add(Crd(-3.6, 100, 10, 10, true));
+  f.CrdPoints.Add(Crd(1.0e9 + 0.5, 100, 10, 10));
+  f.CrdPoints.Add(Crd(5.0e12, 100, 10, 10, true));
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+  EXPECT_EQ(dv::LabelText(plan.labels(SeriesId::XY)[0]), "-4\t");
+  EXPECT_EQ(dv::LabelText(plan.labels(SeriesId::XY)[1]), "1000000001");
+  EXPECT_EQ(dv::LabelText(plan.labels(SeriesId::XY)[2]), "5000000000000\t");
+}
+
+TEST(DerivedTest, ALabelsTabChangesAloneWhereverTheLabelIsKept) {
+  dv::ChartLabels labels;
+  labels.push_back(ChartLabel{7.0, false});
+  labels.push_back(ChartLabel{3.0e12, false});
+  labels.emplace_back();  // no label
+  labels.push_back(ChartLabel{std::numeric_limits<double>::quiet_NaN(), true});  // no label, a tab
+  for (std::size_t i = 0; i < 4; ++i) labels.setTab(i, i != 3);
+  EXPECT_EQ(labels[0].seconds, 7.0);
+  EXPECT_TRUE(labels[0].tab);
+  EXPECT_EQ(labels[1].seconds, 3.0e12);
+  EXPECT_TRUE(labels[1].tab);
+  EXPECT_FALSE(labels[2].has());
+  EXPECT_TRUE(labels[2].tab);  // the coloured point keeps its tab though it has no label
+  EXPECT_EQ(dv::LabelText(labels[2]), "");
+  EXPECT_FALSE(labels[3].has());
+  EXPECT_FALSE(labels[3].tab);
+  labels.setTab(1, false);
+  EXPECT_FALSE(labels[1].tab);
+  EXPECT_EQ(labels[1].seconds, 3.0e12);
+  labels.setTab(9, true);  // beyond the labels: nothing
+  EXPECT_EQ(labels.size(), 4u);
+  dv::ChartLabels other;
+  other.swap(labels);
+  EXPECT_EQ(other[1].seconds, 3.0e12);
+  EXPECT_TRUE(labels.empty());
+  other.clear();
+  EXPECT_TRUE(other.empty());
 }
 
 }  // namespace
