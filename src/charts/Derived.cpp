@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numbers>
+#include <stdexcept>
 
 #include "common/Helpers.h"
 
@@ -33,12 +34,24 @@ void ReserveMore(V& v, int more) {
   if (more > 0) v.reserve(v.size() + static_cast<std::size_t>(more));
 }
 
+// The times of an array's records as chart coordinates: the x that the series
+// of a pass plotted against time share.
+template <typename Array>
+std::shared_ptr<const ChartPoints::Column> TimesOf(const Array& arr) {
+  auto times = std::make_shared<ChartPoints::Column>();
+  times->reserve(static_cast<std::size_t>(std::max(arr.Count(), 0)));
+  for (int i = 0; i < arr.Count(); ++i) times->push_back(ChartCoordinate(arr[i].Time));
+  return times;
+}
+
 // Pass 3 (current) and pass 4 (original) differ only in colours, the label's tab
 // and whether a value out of range leaves a placeholder or nothing.
 template <bool Current>
 void AppendCoordinates(const CrdArray& arr, ChartPoints& sr, ChartPoints& az, ChartPoints& el,
                        ChartPoints& xy, ChartLabels& labels, ChartPoints& z) {
   const int n = arr.Count();
+  const auto times = TimesOf(arr);
+  for (auto* v : {&sr, &az, &el, &z}) v->shareX(times);
   for (auto* v : {&sr, &az, &el, &xy, &z}) ReserveMore(*v, n);
   ReserveMore(labels, n);
   for (int i = 0; i < n; ++i) {
@@ -79,6 +92,9 @@ void AppendCoordinates(const CrdArray& arr, ChartPoints& sr, ChartPoints& az, Ch
 
 void AppendCurrentTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u) {
   // Out of range leaves a placeholder.
+  const auto times = TimesOf(arr);
+  t.shareX(times);
+  u.shareX(times);
   ReserveMore(t, arr.Count());
   ReserveMore(u, arr.Count());
   for (int i = 0; i < arr.Count(); ++i) {
@@ -99,6 +115,9 @@ void AppendCurrentTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u) 
 
 void AppendOriginalTelemetry(const TuArray& arr, ChartPoints& t, ChartPoints& u) {
   // Out of range adds nothing.
+  const auto times = TimesOf(arr);
+  t.shareX(times);
+  u.shareX(times);
   ReserveMore(t, arr.Count());
   ReserveMore(u, arr.Count());
   for (int i = 0; i < arr.Count(); ++i) {
@@ -119,28 +138,54 @@ bool Clip(int& first, int& last, std::size_t size) {
 
 // ---------------------------------------------------------------- storage
 
+void ChartPoints::reserve(std::size_t n) {
+  if (!shared_) x_.reserve(n);
+  y_.reserve(n);
+}
+
 void ChartPoints::clear() {
-  xy_.clear();
+  shared_.reset();
+  x_.clear();
+  y_.clear();
   codes_.clear();
   extra_.clear();
   overflow_.clear();
 }
 
 void ChartPoints::swap(ChartPoints& other) noexcept {
-  xy_.swap(other.xy_);
+  shared_.swap(other.shared_);
+  x_.swap(other.x_);
+  y_.swap(other.y_);
   codes_.swap(other.codes_);
   extra_.swap(other.extra_);
   overflow_.swap(other.overflow_);
 }
 
+void ChartPoints::shareX(std::shared_ptr<const Column> column) {
+  if (!empty()) return;
+  shared_ = std::move(column);
+  Column().swap(x_);  // a column of its own would only hold memory
+}
+
+void ChartPoints::ownX() {
+  x_.reserve(std::max(y_.capacity(), size() + 1));
+  x_.assign(shared_->begin(), shared_->begin() + static_cast<std::ptrdiff_t>(size()));
+  shared_.reset();
+}
+
 void ChartPoints::push_back(const ChartPoint& p) {
-  xy_.push_back(XY{p.x, p.y});
-  setColour(xy_.size() - 1, p.colour);
+  push_back(p.x, p.y);
+  setColour(size() - 1, p.colour);
+}
+
+void ChartPoints::addPlaceholder() {
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  push_back(shared_ && size() < shared_->size() ? (*shared_)[size()] : kNaN, kNaN);
 }
 
 ChartPoint ChartPoints::at(std::size_t i) const {
-  const XY& p = xy_.at(i);
-  return ChartPoint{p.x, p.y, colour(i)};
+  if (i >= size()) throw std::out_of_range("ChartPoints: no point " + std::to_string(i));
+  return (*this)[i];
 }
 
 std::uint32_t ChartPoints::codeColour(ColourCode code) const {
@@ -173,15 +218,15 @@ void ChartPoints::setColour(std::size_t i, std::uint32_t colour) {
 }
 
 void ChartPoints::setCode(std::size_t i, ColourCode code) {
-  if (i >= xy_.size()) return;
+  if (i >= y_.size()) return;
   storeCode(i, code < kFixedColourCount ? code : kSeriesCode);
 }
 
 void ChartPoints::pushCode(ColourCode code) {
   if (codes_.empty()) {
     // The first point of a colour of its own: codes for all, room for the rest.
-    codes_.reserve(xy_.capacity());
-    codes_.resize(xy_.size() - 1, kSeriesCode);
+    codes_.reserve(y_.capacity());
+    codes_.resize(y_.size() - 1, kSeriesCode);
   }
   codes_.push_back(code);
 }
@@ -189,8 +234,8 @@ void ChartPoints::pushCode(ColourCode code) {
 void ChartPoints::storeCode(std::size_t i, ColourCode code) {
   if (codes_.empty()) {
     if (code == kSeriesCode) return;
-    codes_.reserve(xy_.capacity());
-    codes_.resize(xy_.size(), kSeriesCode);
+    codes_.reserve(y_.capacity());
+    codes_.resize(y_.size(), kSeriesCode);
   }
   if (codes_[i] == kOverflowCode) overflow_.erase(i);
   codes_[i] = code;

@@ -6,9 +6,11 @@
 // they are made here.
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -96,48 +98,58 @@ enum class SeriesId : int {
 inline constexpr int kSeriesCount = 14;
 
 // One chart point as read back: single precision is finer than a pixel for
-// every quantity a chart shows. A placeholder has no coordinates (NaN) but holds
-// its index, so that point i of a series fed from a current array stays record i.
+// every quantity a chart shows. A placeholder has no place (NaN) but holds its
+// index, so that point i of a series fed from a current array stays record i.
 struct ChartPoint {
   float x = std::numeric_limits<float>::quiet_NaN();
   float y = std::numeric_limits<float>::quiet_NaN();
   std::uint32_t colour = kSeriesColour;
 
-  bool placeholder() const { return std::isnan(x); }
+  bool placeholder() const { return std::isnan(x) || std::isnan(y); }
 };
 
-// The points of one series: 8 bytes of coordinates each, and a colour code each
-// only once some point has a colour of its own (a series in its series colour,
-// as the originals always are, keeps none). A flight keeps 14 series of these.
+// The points of one series. A flight keeps 14 of them, so they are kept lean:
+// - x is read from a time column shared by the series of one fill pass for as
+//   long as every point's x is that column's value at its index (the time of
+//   its record), and kept by the series itself from the first point that is not;
+// - a colour code per point, only once some point has a colour of its own (a
+//   series in its series colour, as the originals always are, keeps none).
 class ChartPoints {
  public:
-  struct XY {
-    float x, y;
-  };
+  using Column = std::vector<float>;
   // Codes from here on name colours set by callers beyond the fixed palette;
   // the last code sends the point to a table of its own exact colour, so that
   // any number of colours comes back exactly.
   static constexpr ColourCode kOverflowCode = 255;
 
-  std::size_t size() const { return xy_.size(); }
-  bool empty() const { return xy_.empty(); }
-  void reserve(std::size_t n) { xy_.reserve(n); }
+  std::size_t size() const { return y_.size(); }
+  bool empty() const { return y_.empty(); }
+  void reserve(std::size_t n);
   // Keeps the capacity for the next fill.
   void clear();
   void swap(ChartPoints& other) noexcept;
 
+  // An empty series takes its x from `column` (ignored when not empty).
+  void shareX(std::shared_ptr<const Column> column);
+  bool sharesX() const { return shared_ != nullptr; }
+
   // A point at x, y in the series colour or a colour of the fixed palette.
   void push_back(float x, float y, ColourCode code = kSeriesCode) {
-    xy_.push_back(XY{x, y});
+    if (shared_ && !(size() < shared_->size() && SameBits((*shared_)[size()], x))) ownX();
+    if (!shared_) x_.push_back(x);
+    y_.push_back(y);
     if (code != kSeriesCode || !codes_.empty()) pushCode(code);
   }
   void push_back(const ChartPoint& p);
-  void addPlaceholder() { push_back(std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN()); }
+  // Without a place; a series sharing x keeps its x and has no y.
+  void addPlaceholder();
 
   // Unchecked, as a vector's operator[]; at() checks.
-  ChartPoint operator[](std::size_t i) const { return ChartPoint{xy_[i].x, xy_[i].y, colour(i)}; }
+  ChartPoint operator[](std::size_t i) const { return ChartPoint{x(i), y(i), colour(i)}; }
   ChartPoint at(std::size_t i) const;
-  bool placeholder(std::size_t i) const { return std::isnan(xy_[i].x); }
+  float x(std::size_t i) const { return shared_ ? (*shared_)[i] : x_[i]; }
+  float y(std::size_t i) const { return y_[i]; }
+  bool placeholder(std::size_t i) const { return std::isnan(x(i)) || std::isnan(y(i)); }
   ColourCode code(std::size_t i) const { return codes_.empty() ? kSeriesCode : codes_[i]; }
   // 0xRRGGBB, or kSeriesColour.
   std::uint32_t colour(std::size_t i) const;
@@ -147,18 +159,24 @@ class ChartPoints {
 
   // For drawing: the coordinates, the codes (null while all are the series
   // colour), and the colour of every code below the overflow code.
-  const std::vector<XY>& xy() const { return xy_; }
+  const float* xData() const { return shared_ ? shared_->data() : x_.data(); }
+  const float* yData() const { return y_.data(); }
   const ColourCode* codes() const { return codes_.empty() ? nullptr : codes_.data(); }
   int codeCount() const { return kFixedColourCount + static_cast<int>(extra_.size()); }
   std::uint32_t codeColour(ColourCode code) const;
 
  private:
+  // NaN matches NaN, and 0 does not match -0.
+  static bool SameBits(float a, float b) { return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b); }
+  void ownX();
   void pushCode(ColourCode code);
   void storeCode(std::size_t i, ColourCode code);
 
-  std::vector<XY> xy_;
-  std::vector<ColourCode> codes_;         // empty, or one per point
-  std::vector<std::uint32_t> extra_;      // colours of the codes after the fixed palette
+  std::shared_ptr<const Column> shared_;  // x of every point while set, else x_
+  Column x_;
+  Column y_;
+  std::vector<ColourCode> codes_;     // empty, or one per point
+  std::vector<std::uint32_t> extra_;  // colours of the codes after the fixed palette
   std::unordered_map<std::size_t, std::uint32_t> overflow_;  // point -> colour
 };
 

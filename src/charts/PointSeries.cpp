@@ -10,6 +10,11 @@
 
 namespace {
 
+// One point's place, as the loops read it from the series' columns.
+struct XY {
+  float x, y;
+};
+
 // Value -> pixel of one axis. Linear axes (all of ours) get a multiply-add
 // instead of a call per point.
 struct AxisMap {
@@ -37,6 +42,7 @@ struct PointMap {
   bool keyHorizontal;
   PointMap(const QCPAxis* k, const QCPAxis* v)
       : key(k), value(v), keyHorizontal(k->orientation() == Qt::Horizontal) {}
+  void operator()(const XY& p, double& px, double& py) const { (*this)(p.x, p.y, px, py); }
   void operator()(double x, double y, double& px, double& py) const {
     if (keyHorizontal) {
       px = key(x);
@@ -46,7 +52,6 @@ struct PointMap {
       py = key(x);
     }
   }
-  void operator()(const dv::ChartPoints::XY& p, double& px, double& py) const { (*this)(p.x, p.y, px, py); }
 };
 
 // Points far outside the plot are dropped before rounding, so this stays in range.
@@ -60,7 +65,7 @@ inline int roundPixel(double v) {
 // but never drawn, ranged or hit.
 const double kDrawableLimit = QCPRange::maxRange / 4;
 inline bool drawable(double v) { return std::fabs(v) < kDrawableLimit; }  // false for NaN and INF
-inline bool drawable(const dv::ChartPoints::XY& p) { return drawable(double{p.x}) && drawable(double{p.y}); }
+inline bool drawable(const XY& p) { return drawable(double{p.x}) && drawable(double{p.y}); }
 
 }  // namespace
 
@@ -117,7 +122,9 @@ void TPointSeries::pointsChanged() { updateBounds(); }
 
 void TPointSeries::updateBounds() {
   Bounds b;
-  for (const dv::ChartPoints::XY& p : points_.xy()) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
     const double x = p.x, y = p.y;
     if (!b.found) {
@@ -140,7 +147,9 @@ QCPRange TPointSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomai
   // Only log axes ask for one sign; rare enough for a scan.
   foundRange = false;
   QCPRange r;
-  for (const dv::ChartPoints::XY& p : points_.xy()) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     const double x = p.x;
     if (!drawable(p) || (inSignDomain == QCP::sdPositive ? x <= 0 : x >= 0)) continue;
     r = foundRange ? QCPRange(std::min(r.lower, x), std::max(r.upper, x)) : QCPRange(x, x);
@@ -158,7 +167,9 @@ QCPRange TPointSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDom
   }
   foundRange = false;
   QCPRange r;
-  for (const dv::ChartPoints::XY& p : points_.xy()) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p) || (!allKeys && !inKeyRange.contains(p.x))) continue;
     if (inSignDomain == QCP::sdPositive && p.y <= 0) continue;
     if (inSignDomain == QCP::sdNegative && p.y >= 0) continue;
@@ -180,9 +191,9 @@ int TPointSeries::pointAt(const QPointF& pos, double tolerance, double* distance
   const double reachY = halfH_ + tolerance + 1;
   int best = -1;
   double bestDistance = tolerance;
-  const std::vector<dv::ChartPoints::XY>& points = points_.xy();
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    const dv::ChartPoints::XY& p = points[i];
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
     double px, py;
     map(p, px, py);
@@ -284,10 +295,10 @@ void TPointSeries::drawIntoImage(QCPPainter* painter, const QTransform& device) 
   const int ox = plain ? static_cast<int>(tx) - deviceClip.left() : 0;
   const int oy = plain ? static_cast<int>(ty) - deviceClip.top() : 0;
   const CodeTable table = codeTable();
-  const std::vector<dv::ChartPoints::XY>& points = points_.xy();
+  const float *xs = points_.xData(), *ys = points_.yData();
   const dv::ColourCode* codes = points_.codes();
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    const dv::ChartPoints::XY& p = points[i];
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;  // placeholders are NaN
     double px, py;
     map(p, px, py);
@@ -313,9 +324,9 @@ void TPointSeries::drawRects(QCPPainter* painter) {
   const QRect clip = clipRect();
   const QRectF reach = QRectF(clip).adjusted(-halfW_ - 2, -halfH_ - 2, halfW_ + 2, halfH_ + 2);
   painter->setPen(Qt::NoPen);
-  const std::vector<dv::ChartPoints::XY>& points = points_.xy();
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    const dv::ChartPoints::XY& p = points[i];
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
     double px, py;
     map(p, px, py);

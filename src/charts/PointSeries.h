@@ -30,8 +30,8 @@ class TPointSeries : public QCPAbstractPlottable {
   // Per-point access.
   int count() const { return static_cast<int>(points_.size()); }
   bool isPlaceholder(int i) const { return points_.placeholder(checked(i)); }
-  double x(int i) const { return points_.xy()[checked(i)].x; }
-  double y(int i) const { return points_.xy()[checked(i)].y; }
+  double x(int i) const { return points_.x(checked(i)); }
+  double y(int i) const { return points_.y(checked(i)); }
   // The point's own colour, or the series colour.
   QColor colour(int i) const;
   bool hasOwnColour(int i) const;

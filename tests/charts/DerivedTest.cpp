@@ -265,6 +265,85 @@ TEST(DerivedTest, TheFixedPaletteHoldsTheColoursOfTheFillAndTheHighlight) {
   EXPECT_EQ(s.colour(0), dv::highlight_colour::kInside);
 }
 
+// The series of a pass plotted against time share one column of times; a
+// series whose points stop matching it keeps its own x from then on.
+TEST(DerivedTest, SeriesOfAPassShareTheirTimes) {
+  dv::FlightPoints f;
+  f.TuPoints.Add(Tu(0.5f, 10, 50));
+  f.TuPoints.Add(Tu(1.5f, 150, 60));  // T out of range: a placeholder that keeps its index
+  f.TuPoints.Add(Tu(2.5f, 12, 70));
+  f.TuOrgPoints.Assign(f.TuPoints);
+  f.CrdPoints.Add(Crd(1.0, 100, 10, 10));
+  f.CrdPoints.Add(Crd(2.0, -999, 10, 10));
+  f.CrdPoints.Add(Crd(3.0, 200, 10, 10));
+  f.CrdOrgPoints.Assign(f.CrdPoints);
+  const dv::FillPlan plan = dv::MakeFillPlan(f);
+  const auto& t = plan[SeriesId::T];
+  const auto& u = plan[SeriesId::U];
+  EXPECT_TRUE(t.sharesX());
+  EXPECT_EQ(t.xData(), u.xData());
+  EXPECT_TRUE(t[1].placeholder());
+  EXPECT_TRUE(t.placeholder(1));
+  EXPECT_FLOAT_EQ(t[2].x, 2.5f);
+  EXPECT_FLOAT_EQ(u[1].x, 1.5f);
+  // The originals leave out T of record 1: from there T keeps x of its own.
+  const auto& tOrg = plan[SeriesId::TOrg];
+  EXPECT_FALSE(tOrg.sharesX());
+  ASSERT_EQ(tOrg.size(), 2u);
+  EXPECT_FLOAT_EQ(tOrg[0].x, 0.5f);
+  EXPECT_FLOAT_EQ(tOrg[1].x, 2.5f);
+  EXPECT_TRUE(plan[SeriesId::UOrg].sharesX());
+  for (SeriesId id : {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::Z})
+    EXPECT_EQ(plan[id].xData(), plan[SeriesId::SR].xData()) << static_cast<int>(id);
+  EXPECT_FALSE(plan[SeriesId::XY].sharesX());  // x there is a distance
+  EXPECT_FLOAT_EQ(plan[SeriesId::Az][1].x, 2.0f);
+  EXPECT_TRUE(plan[SeriesId::SR][1].placeholder());
+  // The originals leave out record 1 where SR is missing; AzOrg has every record.
+  const auto& srOrg = plan[SeriesId::SROrg];
+  EXPECT_FALSE(srOrg.sharesX());
+  ASSERT_EQ(srOrg.size(), 2u);
+  EXPECT_FLOAT_EQ(srOrg[1].x, 3.0f);
+  EXPECT_FALSE(plan[SeriesId::ZOrg].sharesX());
+  EXPECT_EQ(plan[SeriesId::AzOrg].xData(), plan[SeriesId::ElOrg].xData());
+}
+
+TEST(DerivedTest, ASharedColumnGivesWayToEveryOtherX) {
+  auto column = std::make_shared<const dv::ChartPoints::Column>(dv::ChartPoints::Column{0.0f, 1.0f, 2.0f});
+  dv::ChartPoints s;
+  s.shareX(column);
+  s.push_back(0.0f, 5.0f);
+  s.push_back(1.0f, 6.0f);
+  EXPECT_TRUE(s.sharesX());
+  s.push_back(-0.0f, 7.0f);  // -0 is not 2: the series takes x of its own
+  EXPECT_FALSE(s.sharesX());
+  ASSERT_EQ(s.size(), 3u);
+  EXPECT_FLOAT_EQ(s.x(1), 1.0f);
+  EXPECT_TRUE(std::signbit(s.x(2)));
+  EXPECT_FLOAT_EQ(s.y(2), 7.0f);
+  // Past the end of the column, and -0 against 0.
+  dv::ChartPoints t;
+  t.shareX(column);
+  t.push_back(-0.0f, 1.0f);
+  EXPECT_FALSE(t.sharesX());
+  EXPECT_TRUE(std::signbit(t.x(0)));
+  dv::ChartPoints u;
+  u.shareX(column);
+  for (float x : {0.0f, 1.0f, 2.0f}) u.push_back(x, x);
+  u.addPlaceholder();  // the column has no fourth time
+  EXPECT_FALSE(u.sharesX());
+  EXPECT_TRUE(u.placeholder(3));
+  EXPECT_FLOAT_EQ(u.x(2), 2.0f);
+  // A series that has points does not take a column.
+  u.shareX(column);
+  EXPECT_FALSE(u.sharesX());
+  u.clear();
+  EXPECT_TRUE(u.empty());
+  u.shareX(column);
+  u.addPlaceholder();
+  EXPECT_TRUE(u.sharesX());
+  EXPECT_TRUE(u.placeholder(0));
+}
+
 // Labels are kept in four bytes for times within 2^30 s either side of zero,
 // and whole beside them otherwise: the text is the same for every time.
 TEST(DerivedTest, LabelsOfLargeAndNegativeTimesKeepTheirText) {
