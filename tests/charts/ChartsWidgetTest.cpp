@@ -224,6 +224,97 @@ TEST_F(ChartsTest, ColoursSetByCallersAreDrawnExactly) {
   EXPECT_THROW(t->colour(-1), std::out_of_range);
 }
 
+// The form of every series and scale: colours, marker sizes, titles, scales.
+TEST_F(ChartsTest, EverySeriesAndScaleInItsColours) {
+  struct Form {
+    SeriesId id;
+    QRgb colour;
+    int halfW, halfH;
+    QString name;
+    QCPAxis* axis;
+  };
+  const QString org = ArcCharts::kGroupOrg, ed = ArcCharts::kGroupEd;
+  const Form forms[] = {
+      {SeriesId::TOrg, 0x800000, 2, 2, QStringLiteral("TRaw"), tlm.yAxis},
+      {SeriesId::UOrg, 0x008080, 2, 2, QStringLiteral("URaw"), tlm.yAxis2},
+      {SeriesId::T, 0xFF0000, 2, 2, QStringLiteral("TRaw"), tlm.yAxis},
+      {SeriesId::U, 0x008000, 2, 2, QStringLiteral("URaw"), tlm.yAxis2},
+      {SeriesId::ZOrg, 0xFF0000, 2, 1, QStringLiteral("ZRaw"), charts.zScale()},
+      {SeriesId::SROrg, 0x008080, 1, 1, QStringLiteral("SRRaw"), charts.srAxis()},
+      {SeriesId::AzOrg, 0x00FFFF, 1, 1, QStringLiteral("AzRaw"), charts.azAxis()},
+      {SeriesId::ElOrg, 0x00FF00, 1, 1, QStringLiteral("ElRaw"), charts.elScale()},
+      {SeriesId::Z, 0x800000, 2, 1, QStringLiteral("ZRaw"), charts.zScale()},
+      {SeriesId::SR, 0x000080, 1, 1, QStringLiteral("SRRaw"), charts.srAxis()},
+      {SeriesId::Az, 0x0000FF, 1, 1, QStringLiteral("AzRaw"), charts.azAxis()},
+      {SeriesId::El, 0x008000, 1, 1, QStringLiteral("ElRaw"), charts.elScale()},
+      {SeriesId::XYOrg, 0x0000FF, 1, 1, org, xy.yAxis},
+      {SeriesId::XY, 0x000080, 1, 1, ed, xy.yAxis},
+  };
+  for (const Form& f : forms) {
+    const TPointSeries* s = charts.series(f.id);
+    const int i = static_cast<int>(f.id);
+    EXPECT_EQ(s->seriesColour(), QColor::fromRgb(f.colour)) << i;
+    EXPECT_EQ(s->markerHalfWidth(), f.halfW) << i;
+    EXPECT_EQ(s->markerHalfHeight(), f.halfH) << i;
+    EXPECT_EQ(s->name(), f.name) << i;
+    EXPECT_EQ(s->valueAxis(), f.axis) << i;
+  }
+  // Each scale: its line and ticks, its numbers, its title.
+  struct Scale {
+    QCPAxis* axis;
+    QRgb line, labels, title;
+  };
+  const Scale scales[] = {
+      {tlm.yAxis, 0xFF0000, 0x000000, 0x000000},      {tlm.yAxis2, 0x008000, 0x000000, 0x008000},
+      {charts.zScale(), 0x800000, 0x800000, 0x800000}, {charts.elScale(), 0x000000, 0x008000, 0x008080},
+      {charts.srAxis(), 0x000080, 0x000080, 0x000080}, {charts.azAxis(), 0x0000FF, 0x0000FF, 0x0000FF},
+      {xy.xAxis, 0x0000FF, 0x0000FF, 0x0000FF},        {xy.yAxis, 0x000080, 0x000080, 0x000080},
+  };
+  for (const Scale& s : scales) {
+    const QString title = s.axis->label();
+    EXPECT_EQ(s.axis->basePen().color(), QColor::fromRgb(s.line)) << title.toStdString();
+    EXPECT_EQ(s.axis->tickPen().color(), QColor::fromRgb(s.line)) << title.toStdString();
+    EXPECT_EQ(s.axis->tickLabelColor(), QColor::fromRgb(s.labels)) << title.toStdString();
+    EXPECT_EQ(s.axis->labelColor(), QColor::fromRgb(s.title)) << title.toStdString();
+  }
+}
+
+// Log scales ask for the points of one sign, and a value range within keys.
+TEST_F(ChartsTest, RangesOfOneSignAndWithinKeys) {
+  TPointSeries* s = charts.serT();
+  dv::ChartPoints& points = s->points();
+  points.clear();
+  points.push_back(-2.0f, -5.0f);
+  points.addPlaceholder();
+  points.push_back(1.0f, 3.0f);
+  points.push_back(4.0f, -1.0f);
+  points.push_back(6.0f, 7.0f);
+  s->pointsChanged();
+  bool found = true;
+  QCPRange r = s->getKeyRange(found, QCP::sdPositive);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(1.0, 6.0));
+  r = s->getKeyRange(found, QCP::sdNegative);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(-2.0, -2.0));
+  r = s->getValueRange(found, QCP::sdPositive);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(3.0, 7.0));
+  r = s->getValueRange(found, QCP::sdNegative);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(-5.0, -1.0));
+  r = s->getValueRange(found, QCP::sdBoth, QCPRange(0.5, 4.5));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(-1.0, 3.0));
+  r = s->getValueRange(found, QCP::sdPositive, QCPRange(3.5, 4.5));  // only a negative value there
+  EXPECT_FALSE(found);
+  points.clear();
+  points.push_back(1.0f, 2.0f);
+  s->pointsChanged();
+  s->getKeyRange(found, QCP::sdNegative);
+  EXPECT_FALSE(found);
+}
+
 TEST_F(ChartsTest, VectorOutputDrawsTheSameMarkers) {
   Load("20251016-1130");
   const QSize size(900, 560);

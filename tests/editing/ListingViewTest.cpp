@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+#include <QTest>
+
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editing/ListingView.h"
@@ -82,6 +86,23 @@ TEST(ListingViewTest, BytesAreShownAsTheyCame) {
   EXPECT_EQ(model.RowText(0).size(), 6);  // one character per byte
   model.Clear();
   EXPECT_EQ(model.rowCount(), 0);
+}
+
+// A click selects its row and tells the window so; with Ctrl it leaves none.
+TEST(ListingViewTest, AClickSelectsItsRow) {
+  TListingView view(TListingView::kTuPoints);
+  view.resize(300, 200);
+  view.LoadLines("0.00\t5.00\r\n1.00\t4.90\r\n2.00\t4.80\r\n");
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QSignalSpy selected(&view, &TListingView::userSelectionChanged);
+  const QPoint row1 = view.visualRect(view.listModel()->index(1)).center();
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, row1);
+  EXPECT_EQ(view.SelectedRuns(), (std::vector<std::pair<int, int>>{{1, 1}}));
+  EXPECT_GE(selected.count(), 1);
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    view.visualRect(view.listModel()->index(2)).center());
+  EXPECT_FALSE(view.HasSelection());
 }
 
 }  // namespace
