@@ -231,6 +231,8 @@ TEST(DerivedTest, EveryColourSetComesBackExactly) {
   EXPECT_TRUE(s.empty());
   EXPECT_EQ(other.colour(597), 0xFFFFFFu);
   EXPECT_EQ(other.colour(595), colourOf(595));
+  EXPECT_FLOAT_EQ(other.x(595), 595.0f);
+  EXPECT_FLOAT_EQ(other.y(595), 1.0f);
   other.clear();
   other.push_back(1.0f, 2.0f);
   EXPECT_EQ(other.colour(0), dv::kSeriesColour);
@@ -239,9 +241,16 @@ TEST(DerivedTest, EveryColourSetComesBackExactly) {
   // A point given whole keeps its colour; beyond the points nothing changes.
   other.push_back(ChartPoint{3.0f, 4.0f, 0xABCDEF});
   EXPECT_EQ(other[1].colour, 0xABCDEFu);
+  const int codes = other.codeCount();
   other.setColour(2, 0x123456);
   other.setCode(2, dv::kCodeOf<xc::kT>);
   EXPECT_EQ(other.size(), 2u);
+  EXPECT_EQ(other.codeCount(), codes);  // no code made for a point that is not there
+  dv::ChartPoints plain;
+  plain.push_back(1.0f, 1.0f);
+  plain.setCode(1, dv::kCodeOf<xc::kT>);
+  plain.setColour(1, 0x123456);
+  EXPECT_EQ(plain.codes(), nullptr);
   EXPECT_THROW(other.at(2), std::out_of_range);
   EXPECT_EQ(other.at(1).colour, 0xABCDEFu);
 }
@@ -260,6 +269,7 @@ TEST(DerivedTest, TheFixedPaletteHoldsTheColoursOfTheFillAndTheHighlight) {
   dv::ChartPoints s;
   s.push_back(0.0f, 0.0f);
   s.setCode(0, static_cast<dv::ColourCode>(dv::kFixedColourCount));
+  EXPECT_EQ(s.code(0), dv::kSeriesCode);
   EXPECT_EQ(s.colour(0), dv::kSeriesColour);
   s.setCode(0, dv::kCodeOf<dv::highlight_colour::kInside>);
   EXPECT_EQ(s.colour(0), dv::highlight_colour::kInside);
@@ -338,10 +348,19 @@ TEST(DerivedTest, ASharedColumnGivesWayToEveryOtherX) {
   EXPECT_FALSE(u.sharesX());
   u.clear();
   EXPECT_TRUE(u.empty());
+  u.push_back(0.0f, 1.0f);  // a cleared series keeps x of its own until it shares again
+  EXPECT_FALSE(u.sharesX());
+  u.clear();
   u.shareX(column);
   u.addPlaceholder();
   EXPECT_TRUE(u.sharesX());
   EXPECT_TRUE(u.placeholder(0));
+  // A swap carries the column.
+  dv::ChartPoints v;
+  v.swap(u);
+  EXPECT_TRUE(v.sharesX());
+  EXPECT_FALSE(u.sharesX());
+  EXPECT_EQ(v.xData(), column->data());
 }
 
 // Labels are kept in four bytes for times within 2^30 s either side of zero,
