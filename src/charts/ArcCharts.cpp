@@ -327,8 +327,9 @@ bool ArcCharts::HighlightTrajectory(double from, double to) {
     const dv::ColourCode code = label.seconds >= from && label.seconds <= to ? kInside
                                 : label.tab                                  ? kExcluded
                                                                              : kOther;
-    changed |= points.code(i) != code;
+    if (points.code(i) == code) continue;  // a highlight again mostly changes nothing
     points.setCode(i, code);
+    changed = true;
   }
   trajectoryHighlighted_ = true;
   return changed;
