@@ -433,4 +433,28 @@ TEST(DerivedTest, ALabelsTabChangesAloneWhereverTheLabelIsKept) {
   EXPECT_TRUE(other.empty());
 }
 
+// A recolouring takes each value through the same tests as a fill: SR, Az and
+// El of exactly -99 stay placeholders in the series colour, XY and Z are derived.
+TEST(DerivedTest, RecolouringGivesWhatAFreshFillGivesAtMinusNinetyNine) {
+  dv::FlightPoints f;
+  f.CrdPoints.Add(Crd(1.0, -99.0, -99.0, -99.0));
+  f.CrdPoints.Add(Crd(2.0, 100.0, -99.0, 10.0));
+  dv::FillPlan plan = dv::MakeFillPlan(f);
+  dv::FlightPoints excluded;
+  excluded.CrdPoints.Add(Crd(1.0, -99.0, -99.0, -99.0, true));
+  excluded.CrdPoints.Add(Crd(2.0, 100.0, -99.0, 10.0, true));
+  dv::RecolourCoordinates(excluded.CrdPoints, 0, 1, plan);
+  const dv::FillPlan fresh = dv::MakeFillPlan(excluded);
+  for (SeriesId id : {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY, SeriesId::Z}) {
+    for (std::size_t k = 0; k < 2; ++k) {
+      EXPECT_EQ(plan[id].colour(k), fresh[id].colour(k)) << static_cast<int>(id) << " " << k;
+      EXPECT_EQ(plan[id].code(k), fresh[id].code(k)) << static_cast<int>(id) << " " << k;
+    }
+  }
+  EXPECT_EQ(plan[SeriesId::Az].colour(0), dv::kSeriesColour);
+  EXPECT_EQ(plan[SeriesId::XY].colour(0), xc::kXY);
+  EXPECT_EQ(plan[SeriesId::SR].colour(1), xc::kSR);
+  EXPECT_TRUE(plan.labels(SeriesId::XY)[1].tab);
+}
+
 }  // namespace
