@@ -87,7 +87,7 @@ void BM_FillPlan(benchmark::State& state) {
     plan.xyLabels.clear();
     plan.xyOrgLabels.clear();
     dv::AppendFillPlan(g_charts->points, plan);
-    benchmark::DoNotOptimize(plan.series[0].data());
+    benchmark::DoNotOptimize(plan.series[0].yData());
   }
 }
 

@@ -14,8 +14,6 @@ namespace {
 // Colours of the form and the series (#RRGGBB).
 constexpr QRgb kNavy = 0x000080, kBlue = 0x0000FF, kMaroon = 0x800000, kRed = 0xFF0000,
                kGreen = 0x008000, kTeal = 0x008080, kAqua = 0x00FFFF, kLime = 0x00FF00;
-// The trajectory highlight: inside the coordinate range, and outside it an excluded point.
-constexpr QRgb kOrange = 0xFF8000, kFuchsia = 0xFF00FF;
 
 QColor rgb(QRgb c) { return QColor::fromRgb(c); }
 
@@ -316,18 +314,22 @@ bool ArcCharts::HighlightTrajectory(double from, double to) {
   if (!xy) return false;
   dv::ChartPoints& points = xy->points();
   const dv::ChartLabels& labels = xy->labels();
+  constexpr dv::ColourCode kInside = dv::kCodeOf<dv::highlight_colour::kInside>;
+  constexpr dv::ColourCode kExcluded = dv::kCodeOf<dv::highlight_colour::kExcluded>;
+  constexpr dv::ColourCode kOther = dv::kCodeOf<dv::highlight_colour::kOther>;
   bool changed = false;
   for (std::size_t i = 0; i < points.size() && i < labels.size(); ++i) {
-    if (points[i].placeholder()) continue;
-    const dv::ChartLabel& label = labels[i];
+    if (points.placeholder(i)) continue;
+    const dv::ChartLabel label = labels[i];
     // A point without a usable time ends the highlight where it stands.
     if (!std::isfinite(label.seconds)) break;
     // The tab of a point excluded when filled keeps it fuchsia outside the range.
-    const std::uint32_t colour = label.seconds >= from && label.seconds <= to ? kOrange
-                                 : label.tab                                  ? kFuchsia
-                                                                              : kNavy;
-    changed |= points[i].colour != colour;
-    points[i].colour = colour;
+    const dv::ColourCode code = label.seconds >= from && label.seconds <= to ? kInside
+                                : label.tab                                  ? kExcluded
+                                                                             : kOther;
+    if (points.code(i) == code) continue;  // a highlight again mostly changes nothing
+    points.setCode(i, code);
+    changed = true;
   }
   trajectoryHighlighted_ = true;
   return changed;
@@ -338,9 +340,10 @@ void ArcCharts::ClearTrajectoryHighlight() {
   if (!xy || !trajectoryHighlighted_) return;
   dv::ChartPoints& points = xy->points();
   const dv::ChartLabels& labels = xy->labels();
+  constexpr dv::ColourCode kExcluded = dv::kCodeOf<dv::excluded_colour::kXY>;
   for (std::size_t i = 0; i < points.size() && i < labels.size(); ++i) {
-    if (points[i].placeholder()) continue;
-    points[i].colour = labels[i].tab ? dv::excluded_colour::kXY : dv::kSeriesColour;
+    if (points.placeholder(i)) continue;
+    points.setCode(i, labels[i].tab ? kExcluded : dv::kSeriesCode);
   }
   trajectoryHighlighted_ = false;
   xy_->replotWhenShown();

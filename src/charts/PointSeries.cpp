@@ -5,8 +5,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace {
+
+// One point's place, as the loops read it from the series' columns.
+struct XY {
+  float x, y;
+};
 
 // Value -> pixel of one axis. Linear axes (all of ours) get a multiply-add
 // instead of a call per point.
@@ -35,6 +42,7 @@ struct PointMap {
   bool keyHorizontal;
   PointMap(const QCPAxis* k, const QCPAxis* v)
       : key(k), value(v), keyHorizontal(k->orientation() == Qt::Horizontal) {}
+  void operator()(const XY& p, double& px, double& py) const { (*this)(p.x, p.y, px, py); }
   void operator()(double x, double y, double& px, double& py) const {
     if (keyHorizontal) {
       px = key(x);
@@ -44,7 +52,6 @@ struct PointMap {
       py = key(x);
     }
   }
-  void operator()(const dv::ChartPoint& p, double& px, double& py) const { (*this)(p.x, p.y, px, py); }
 };
 
 // Points far outside the plot are dropped before rounding, so this stays in range.
@@ -58,7 +65,7 @@ inline int roundPixel(double v) {
 // but never drawn, ranged or hit.
 const double kDrawableLimit = QCPRange::maxRange / 4;
 inline bool drawable(double v) { return std::fabs(v) < kDrawableLimit; }  // false for NaN and INF
-inline bool drawable(const dv::ChartPoint& p) { return drawable(double{p.x}) && drawable(double{p.y}); }
+inline bool drawable(const XY& p) { return drawable(double{p.x}) && drawable(double{p.y}); }
 
 }  // namespace
 
@@ -78,22 +85,31 @@ void TPointSeries::setMarkerSize(int halfWidth, int halfHeight) {
   halfH_ = std::max(0, halfHeight);
 }
 
-QColor TPointSeries::colour(int i) const {
-  return QColor::fromRgb(rgbOf(points_.at(static_cast<std::size_t>(i))));
+// Indices are checked against the points as a vector's at() checks them.
+std::size_t TPointSeries::checked(int i) const {
+  const auto k = static_cast<std::size_t>(i);
+  if (k >= points_.size()) throw std::out_of_range("TPointSeries: no point " + std::to_string(i));
+  return k;
 }
 
-bool TPointSeries::hasOwnColour(int i) const {
-  return points_.at(static_cast<std::size_t>(i)).colour != dv::kSeriesColour;
-}
+QColor TPointSeries::colour(int i) const { return QColor::fromRgb(rgbOf(points_.colour(checked(i)))); }
+
+bool TPointSeries::hasOwnColour(int i) const { return points_.code(checked(i)) != dv::kSeriesCode; }
 
 void TPointSeries::setColour(int i, const QColor& colour) {
-  points_.at(static_cast<std::size_t>(i)).colour = colour.rgb() & 0xFFFFFFu;
+  points_.setColour(checked(i), colour.rgb() & 0xFFFFFFu);
 }
 
 QString TPointSeries::label(int i) const {
-  const auto k = static_cast<std::size_t>(i);
-  points_.at(k);  // the index is checked against the points, as for every other accessor
+  const std::size_t k = checked(i);
   return k < labels_.size() ? QString::fromStdString(dv::LabelText(labels_[k])) : QString();
+}
+
+TPointSeries::CodeTable TPointSeries::codeTable() const {
+  CodeTable table{};
+  const int n = std::min(points_.codeCount(), int{dv::ChartPoints::kOverflowCode});
+  for (int c = 0; c < n; ++c) table[static_cast<std::size_t>(c)] = rgbOf(points_.codeColour(static_cast<dv::ColourCode>(c)));
+  return table;
 }
 
 void TPointSeries::clear() {
@@ -106,7 +122,9 @@ void TPointSeries::pointsChanged() { updateBounds(); }
 
 void TPointSeries::updateBounds() {
   Bounds b;
-  for (const dv::ChartPoint& p : points_) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
     const double x = p.x, y = p.y;
     if (!b.found) {
@@ -129,7 +147,9 @@ QCPRange TPointSeries::getKeyRange(bool& foundRange, QCP::SignDomain inSignDomai
   // Only log axes ask for one sign; rare enough for a scan.
   foundRange = false;
   QCPRange r;
-  for (const dv::ChartPoint& p : points_) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     const double x = p.x;
     if (!drawable(p) || (inSignDomain == QCP::sdPositive ? x <= 0 : x >= 0)) continue;
     r = foundRange ? QCPRange(std::min(r.lower, x), std::max(r.upper, x)) : QCPRange(x, x);
@@ -147,7 +167,9 @@ QCPRange TPointSeries::getValueRange(bool& foundRange, QCP::SignDomain inSignDom
   }
   foundRange = false;
   QCPRange r;
-  for (const dv::ChartPoint& p : points_) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p) || (!allKeys && !inKeyRange.contains(p.x))) continue;
     if (inSignDomain == QCP::sdPositive && p.y <= 0) continue;
     if (inSignDomain == QCP::sdNegative && p.y >= 0) continue;
@@ -169,8 +191,9 @@ int TPointSeries::pointAt(const QPointF& pos, double tolerance, double* distance
   const double reachY = halfH_ + tolerance + 1;
   int best = -1;
   double bestDistance = tolerance;
+  const float *xs = points_.xData(), *ys = points_.yData();
   for (std::size_t i = 0; i < points_.size(); ++i) {
-    const dv::ChartPoint& p = points_[i];
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
     double px, py;
     map(p, px, py);
@@ -271,19 +294,25 @@ void TPointSeries::drawIntoImage(QCPPainter* painter, const QTransform& device) 
   const bool plain = sx == 1 && sy == 1 && tx == std::floor(tx) && ty == std::floor(ty);
   const int ox = plain ? static_cast<int>(tx) - deviceClip.left() : 0;
   const int oy = plain ? static_cast<int>(ty) - deviceClip.top() : 0;
-  for (const dv::ChartPoint& p : points_) {
+  const CodeTable table = codeTable();
+  const float *xs = points_.xData(), *ys = points_.yData();
+  const dv::ColourCode* codes = points_.codes();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;  // placeholders are NaN
     double px, py;
     map(p, px, py);
     if (px < left || px > right || py < top || py > bottom) continue;
     const int mx = roundPixel(px), my = roundPixel(py);
+    const dv::ColourCode code = codes ? codes[i] : dv::kSeriesCode;
+    const QRgb argb = code == dv::ChartPoints::kOverflowCode ? rgbOf(points_.colour(i)) : table[code];
     if (plain) {
-      fill(mx + ox - halfW_, mx + ox + halfW_ + 1, my + oy - halfH_, my + oy + halfH_ + 1, rgbOf(p));
+      fill(mx + ox - halfW_, mx + ox + halfW_ + 1, my + oy - halfH_, my + oy + halfH_ + 1, argb);
     } else {
       fill(roundPixel((mx - halfW_) * sx + tx) - deviceClip.left(),
            roundPixel((mx + halfW_ + 1) * sx + tx) - deviceClip.left(),
            roundPixel((my - halfH_) * sy + ty) - deviceClip.top(),
-           roundPixel((my + halfH_ + 1) * sy + ty) - deviceClip.top(), rgbOf(p));
+           roundPixel((my + halfH_ + 1) * sy + ty) - deviceClip.top(), argb);
     }
   }
   if (&canvas == &own) canvas.flush(painter);
@@ -295,14 +324,16 @@ void TPointSeries::drawRects(QCPPainter* painter) {
   const QRect clip = clipRect();
   const QRectF reach = QRectF(clip).adjusted(-halfW_ - 2, -halfH_ - 2, halfW_ + 2, halfH_ + 2);
   painter->setPen(Qt::NoPen);
-  for (const dv::ChartPoint& p : points_) {
+  const float *xs = points_.xData(), *ys = points_.yData();
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
     double px, py;
     map(p, px, py);
     if (!reach.contains(px, py)) continue;
     const int mx = roundPixel(px), my = roundPixel(py);
     painter->fillRect(QRectF(mx - halfW_, my - halfH_, 2 * halfW_ + 1, 2 * halfH_ + 1),
-                      QColor::fromRgb(rgbOf(p)));
+                      QColor::fromRgb(rgbOf(points_.colour(i))));
   }
 }
 

@@ -7,6 +7,8 @@
 
 #include <QColor>
 #include <QString>
+#include <array>
+#include <cstdint>
 
 #include "charts/Derived.h"
 
@@ -27,9 +29,9 @@ class TPointSeries : public QCPAbstractPlottable {
 
   // Per-point access.
   int count() const { return static_cast<int>(points_.size()); }
-  bool isPlaceholder(int i) const { return points_.at(static_cast<std::size_t>(i)).placeholder(); }
-  double x(int i) const { return points_.at(static_cast<std::size_t>(i)).x; }
-  double y(int i) const { return points_.at(static_cast<std::size_t>(i)).y; }
+  bool isPlaceholder(int i) const { return points_.placeholder(checked(i)); }
+  double x(int i) const { return points_.x(checked(i)); }
+  double y(int i) const { return points_.y(checked(i)); }
   // The point's own colour, or the series colour.
   QColor colour(int i) const;
   bool hasOwnColour(int i) const;
@@ -70,9 +72,13 @@ class TPointSeries : public QCPAbstractPlottable {
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
   };
   void updateBounds();
-  QRgb rgbOf(const dv::ChartPoint& p) const {
-    return 0xFF000000u | (p.colour == dv::kSeriesColour ? seriesRgb_ : p.colour);
+  QRgb rgbOf(std::uint32_t colour) const {
+    return 0xFF000000u | (colour == dv::kSeriesColour ? seriesRgb_ : colour);
   }
+  // The opaque colour of every code below the overflow code, for one drawing.
+  using CodeTable = std::array<QRgb, 256>;
+  CodeTable codeTable() const;
+  std::size_t checked(int i) const;
   void drawIntoImage(QCPPainter* painter, const QTransform& device);
   void drawRects(QCPPainter* painter);
 

@@ -8,35 +8,67 @@
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
-
-#include "flight/InfoFile.h"
+#include <cstring>
 
 // ---------------------------------------------------------------- model
+
+namespace {
+
+// Calls `line` with the start of every line that dv::SplitLines finds. The line
+// ends are found with memchr: a listing can hold tens of megabytes.
+template <typename F>
+void ForEachLineStart(std::string_view bytes, F&& line) {
+  const char* const begin = bytes.data();
+  const char* const end = begin + bytes.size();
+  const auto next = [end](const char* from, char c) {
+    const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+    return found ? static_cast<const char*>(found) : end;
+  };
+  const char* cr = next(begin, '\r');
+  const char* lf = next(begin, '\n');
+  for (const char* start = begin; start < end;) {
+    line(static_cast<std::size_t>(start - begin));
+    const char* lineEnd = std::min(cr, lf);
+    if (lineEnd == end) return;  // the last line, without a line end
+    start = lineEnd + 1;
+    if (*lineEnd == '\r' && start < end && *start == '\n') ++start;
+    if (cr < start) cr = next(start, '\r');
+    if (lf < start) lf = next(start, '\n');
+  }
+}
+
+}  // namespace
 
 void ListingModel::SetLines(std::string bytes) {
   beginResetModel();
   bytes_ = std::move(bytes);
-  lines_.clear();
+  starts_.clear();
   // Longer text (not a point file) is listed as far as 32-bit offsets reach.
   if (bytes_.size() > UINT32_MAX) bytes_.resize(UINT32_MAX);
-  const std::vector<std::string_view> lines = dv::SplitLines(bytes_);
-  lines_.reserve(lines.size());
-  for (std::string_view line : lines)
-    lines_.emplace_back(static_cast<std::uint32_t>(line.data() - bytes_.data()), static_cast<std::uint32_t>(line.size()));
+  // Counted first, so that the index is made once at its size.
+  std::size_t count = 0;
+  ForEachLineStart(bytes_, [&count](std::size_t) { ++count; });
+  starts_.reserve(count);
+  ForEachLineStart(bytes_, [this](std::size_t start) { starts_.push_back(static_cast<std::uint32_t>(start)); });
   endResetModel();
 }
 
 void ListingModel::Clear() {
   beginResetModel();
   bytes_.clear();
-  lines_.clear();
+  starts_.clear();
   endResetModel();
 }
 
 std::string_view ListingModel::RowBytes(int row) const {
-  if (row < 0 || row >= static_cast<int>(lines_.size())) return {};
-  const auto [offset, length] = lines_[static_cast<std::size_t>(row)];
-  return std::string_view(bytes_).substr(offset, length);
+  if (row < 0 || row >= static_cast<int>(starts_.size())) return {};
+  const auto k = static_cast<std::size_t>(row);
+  const std::size_t start = starts_[k];
+  std::size_t end = k + 1 < starts_.size() ? starts_[k + 1] : bytes_.size();
+  // A line holds no '\r' nor '\n', so what it ends with is its line end.
+  if (end > start && bytes_[end - 1] == '\n') --end;
+  if (end > start && bytes_[end - 1] == '\r') --end;
+  return std::string_view(bytes_).substr(start, end - start);
 }
 
 QString ListingModel::RowText(int row) const {
@@ -50,7 +82,7 @@ QString ListingModel::RowText(int row) const {
 }
 
 int ListingModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+  return parent.isValid() ? 0 : static_cast<int>(starts_.size());
 }
 
 QVariant ListingModel::data(const QModelIndex& index, int role) const {

@@ -29,8 +29,10 @@ class ListingModel : public QAbstractListModel {
 
  private:
   std::string bytes_;
-  // Offset and length of each line: 32 bits suffice, a point file is at most 256 MB.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> lines_;
+  // Where each line starts: 32 bits suffice, a point file is at most 256 MB. A
+  // line ends where the next starts, less its line end ("\r\n", "\r" or "\n"),
+  // and the last one at the end of the bytes, less a line end if it has one.
+  std::vector<std::uint32_t> starts_;
 };
 
 class TListingView : public QListView {

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "TestSupport.h"
 #include "charts/ArcCharts.h"
@@ -180,6 +181,138 @@ TEST_F(ChartsTest, MarkersAreDrawnInTheirColoursAndWhole) {
     const QPoint q = PixelOf(t, k);
     EXPECT_TRUE(plot.contains(q + QPoint(2, 2)) && plot.contains(q - QPoint(2, 2))) << k;
   }
+}
+
+// A colour set by a caller is drawn exactly, however many colours there are:
+// the first ones get codes of their own, the rest are kept per point.
+TEST_F(ChartsTest, ColoursSetByCallersAreDrawnExactly) {
+  Load("20251016-1130");
+  charts.SetTlmOriginalsActive(false);
+  TPointSeries* t = charts.serT();
+  const int i = IsolatedPoint(tlm, t);
+  ASSERT_GE(i, 0);
+  const QColor own(0x12, 0x34, 0x56);
+  t->setColour(i, own);
+  ReplotAll();
+  EXPECT_EQ(QColor(tlm.grab().toImage().pixel(PixelOf(t, i))), own);
+  EXPECT_TRUE(t->hasOwnColour(i));
+  // 300 more colours over the other points, each point repainted as they come.
+  std::vector<QColor> expected(static_cast<std::size_t>(t->count()));
+  for (int k = 0, j = 0; k < 300; ++k, j = (j + 1) % t->count()) {
+    if (j == i) continue;
+    const QColor colour = QColor::fromRgb(0x200000u + static_cast<QRgb>(k));
+    t->setColour(j, colour);
+    expected[static_cast<std::size_t>(j)] = colour;
+  }
+  const QColor last(0x65, 0x43, 0x21);  // long after the codes ran out
+  t->setColour(i, last);
+  expected[static_cast<std::size_t>(i)] = last;
+  ReplotAll();
+  const QImage image = tlm.grab().toImage();
+  EXPECT_EQ(QColor(image.pixel(PixelOf(t, i))), last);
+  EXPECT_EQ(QColor(image.pixel(PixelOf(t, i) + QPoint(2, -2))), last);
+  for (int j = 0; j < t->count(); ++j) {
+    const QColor want = expected[static_cast<std::size_t>(j)].isValid() ? expected[static_cast<std::size_t>(j)]
+                                                                        : QColor(0xFF, 0, 0);  // the series colour
+    ASSERT_EQ(t->colour(j), want) << j;
+  }
+  // White is a colour of its own, not the series colour.
+  t->setColour(i, Qt::white);
+  EXPECT_TRUE(t->hasOwnColour(i));
+  EXPECT_EQ(t->colour(i), QColor(Qt::white));
+  EXPECT_THROW(t->setColour(t->count(), own), std::out_of_range);
+  EXPECT_THROW(t->colour(-1), std::out_of_range);
+}
+
+// The form of every series and scale: colours, marker sizes, titles, scales.
+TEST_F(ChartsTest, EverySeriesAndScaleInItsColours) {
+  struct Form {
+    SeriesId id;
+    QRgb colour;
+    int halfW, halfH;
+    QString name;
+    QCPAxis* axis;
+  };
+  const QString org = ArcCharts::kGroupOrg, ed = ArcCharts::kGroupEd;
+  const Form forms[] = {
+      {SeriesId::TOrg, 0x800000, 2, 2, QStringLiteral("TRaw"), tlm.yAxis},
+      {SeriesId::UOrg, 0x008080, 2, 2, QStringLiteral("URaw"), tlm.yAxis2},
+      {SeriesId::T, 0xFF0000, 2, 2, QStringLiteral("TRaw"), tlm.yAxis},
+      {SeriesId::U, 0x008000, 2, 2, QStringLiteral("URaw"), tlm.yAxis2},
+      {SeriesId::ZOrg, 0xFF0000, 2, 1, QStringLiteral("ZRaw"), charts.zScale()},
+      {SeriesId::SROrg, 0x008080, 1, 1, QStringLiteral("SRRaw"), charts.srAxis()},
+      {SeriesId::AzOrg, 0x00FFFF, 1, 1, QStringLiteral("AzRaw"), charts.azAxis()},
+      {SeriesId::ElOrg, 0x00FF00, 1, 1, QStringLiteral("ElRaw"), charts.elScale()},
+      {SeriesId::Z, 0x800000, 2, 1, QStringLiteral("ZRaw"), charts.zScale()},
+      {SeriesId::SR, 0x000080, 1, 1, QStringLiteral("SRRaw"), charts.srAxis()},
+      {SeriesId::Az, 0x0000FF, 1, 1, QStringLiteral("AzRaw"), charts.azAxis()},
+      {SeriesId::El, 0x008000, 1, 1, QStringLiteral("ElRaw"), charts.elScale()},
+      {SeriesId::XYOrg, 0x0000FF, 1, 1, org, xy.yAxis},
+      {SeriesId::XY, 0x000080, 1, 1, ed, xy.yAxis},
+  };
+  for (const Form& f : forms) {
+    const TPointSeries* s = charts.series(f.id);
+    const int i = static_cast<int>(f.id);
+    EXPECT_EQ(s->seriesColour(), QColor::fromRgb(f.colour)) << i;
+    EXPECT_EQ(s->markerHalfWidth(), f.halfW) << i;
+    EXPECT_EQ(s->markerHalfHeight(), f.halfH) << i;
+    EXPECT_EQ(s->name(), f.name) << i;
+    EXPECT_EQ(s->valueAxis(), f.axis) << i;
+  }
+  // Each scale: its line and ticks, its numbers, its title.
+  struct Scale {
+    QCPAxis* axis;
+    QRgb line, labels, title;
+  };
+  const Scale scales[] = {
+      {tlm.yAxis, 0xFF0000, 0x000000, 0x000000},      {tlm.yAxis2, 0x008000, 0x000000, 0x008000},
+      {charts.zScale(), 0x800000, 0x800000, 0x800000}, {charts.elScale(), 0x000000, 0x008000, 0x008080},
+      {charts.srAxis(), 0x000080, 0x000080, 0x000080}, {charts.azAxis(), 0x0000FF, 0x0000FF, 0x0000FF},
+      {xy.xAxis, 0x0000FF, 0x0000FF, 0x0000FF},        {xy.yAxis, 0x000080, 0x000080, 0x000080},
+  };
+  for (const Scale& s : scales) {
+    const QString title = s.axis->label();
+    EXPECT_EQ(s.axis->basePen().color(), QColor::fromRgb(s.line)) << title.toStdString();
+    EXPECT_EQ(s.axis->tickPen().color(), QColor::fromRgb(s.line)) << title.toStdString();
+    EXPECT_EQ(s.axis->tickLabelColor(), QColor::fromRgb(s.labels)) << title.toStdString();
+    EXPECT_EQ(s.axis->labelColor(), QColor::fromRgb(s.title)) << title.toStdString();
+  }
+}
+
+// Log scales ask for the points of one sign, and a value range within keys.
+TEST_F(ChartsTest, RangesOfOneSignAndWithinKeys) {
+  TPointSeries* s = charts.serT();
+  dv::ChartPoints& points = s->points();
+  points.clear();
+  points.push_back(-2.0f, -5.0f);
+  points.addPlaceholder();
+  points.push_back(1.0f, 3.0f);
+  points.push_back(4.0f, -1.0f);
+  points.push_back(6.0f, 7.0f);
+  s->pointsChanged();
+  bool found = true;
+  QCPRange r = s->getKeyRange(found, QCP::sdPositive);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(1.0, 6.0));
+  r = s->getKeyRange(found, QCP::sdNegative);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(-2.0, -2.0));
+  r = s->getValueRange(found, QCP::sdPositive);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(3.0, 7.0));
+  r = s->getValueRange(found, QCP::sdNegative);
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(-5.0, -1.0));
+  r = s->getValueRange(found, QCP::sdBoth, QCPRange(0.5, 4.5));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(r, QCPRange(-1.0, 3.0));
+  r = s->getValueRange(found, QCP::sdPositive, QCPRange(3.5, 4.5));  // only a negative value there
+  EXPECT_FALSE(found);
+  points.clear();
+  points.push_back(1.0f, 2.0f);
+  s->pointsChanged();
+  s->getKeyRange(found, QCP::sdNegative);
+  EXPECT_FALSE(found);
 }
 
 TEST_F(ChartsTest, VectorOutputDrawsTheSameMarkers) {
