@@ -233,13 +233,17 @@ int main(int argc, char** argv) {
         std::printf("%s\n", WriteFlight(FolderFor(folder, records), kName, records).c_str());
       return 0;
     }
-    if (a.rfind("--peak=", 0) == 0) {
-      const std::string info(a.substr(7));
+    if (a.rfind("--peak=", 0) == 0 || a.rfind("--peak-wind=", 0) == 0) {
+      // --peak-wind: the wind page brought to the front as well, which fills it.
+      const bool wind = a.rfind("--peak-wind=", 0) == 0;
+      const std::string info(a.substr(wind ? 12 : 7));
       Window window;
       if (!info.empty() && !window.Open(info)) {
         std::fprintf(stderr, "%s did not open\n", info.c_str());
         return 1;
       }
+      if (wind) window.w->PageControlTU->setCurrentWidget(window.w->tsWind);
+      QCoreApplication::processEvents();
       std::ifstream status("/proc/self/status");
       std::string line, now;
       while (std::getline(status, line))

@@ -18,14 +18,19 @@ dir=$(mktemp -d "${TMPDIR:-/tmp}/devirarav-peak.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 mapfile -t flights < <("$bench" --write-flights="$dir")
 
-peak() {  # kB
-  /usr/bin/time -v "$bench" --peak="$1" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ {print $2}'
+peak() {  # kB; a second argument "wind" also fills the wind page
+  local mode=--peak
+  [ "${2:-}" = wind ] && mode=--peak-wind
+  /usr/bin/time -v "$bench" "$mode=$1" 2>&1 >/dev/null | awk -F': ' '/Maximum resident set size/ {print $2}'
 }
 empty=$(peak "")
-printf '%-12s %12s %14s\n' records "peak, MB" "B per record"
-printf '%-12s %12.1f %14s\n' "(empty)" "$(echo "$empty / 1024" | bc -l)" "-"
+printf '%-12s %12s %14s %16s %18s\n' records "peak, MB" "B per record" "with wind, MB" "B per record"
+printf '%-12s %12.1f %14s %16s %18s\n' "(empty)" "$(echo "$empty / 1024" | bc -l)" "-" "-" "-"
 for info in "${flights[@]}"; do
   records=$(basename "$(dirname "$info")" | sed 's/^n//')
   kb=$(peak "$info")
-  printf '%-12s %12.1f %14.0f\n' "$records" "$(echo "$kb / 1024" | bc -l)" "$(echo "($kb - $empty) * 1024 / $records" | bc -l)"
+  wkb=$(peak "$info" wind)
+  printf '%-12s %12.1f %14.0f %16.1f %18.0f\n' "$records" "$(echo "$kb / 1024" | bc -l)" \
+    "$(echo "($kb - $empty) * 1024 / $records" | bc -l)" "$(echo "$wkb / 1024" | bc -l)" \
+    "$(echo "($wkb - $empty) * 1024 / $records" | bc -l)"
 done

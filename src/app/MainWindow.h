@@ -195,6 +195,8 @@ class TfmMainFrm : public QMainWindow {
 
  private:
   void BuildWindPage();
+  // A hidden page is refilled when it is next shown: the edits meanwhile cost nothing.
+  bool windPending_ = false, windOriginalsPending_ = false;
   dv::WindSettings windSettings_;
   std::unique_ptr<WindChart> wind_;
 

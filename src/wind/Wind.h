@@ -2,6 +2,7 @@
 // The wind and the ascent rate that the radar track gives: the slopes of the
 // derived X (east), Y (north) and Z (height) over a centred window of time.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,31 +40,26 @@ std::vector<WindPoint> ComputeWind(const CrdArray& crd, const WindSettings& sett
 
 // The same for a window that refills after every edit: the derived position of
 // each row is taken once (range and angles never change while a flight is
-// open, only flags and times), and the buffers are kept from call to call.
+// open, only flags and times), the window's sums slide along the track, and
+// each value goes straight to `emit`, so that a flight keeps 16 bytes a row.
 class WindTrack {
  public:
   // The positions of every row of `crd`; again after the flight was opened anew.
   void Derive(const CrdArray& crd);
-  bool DerivedFor(const CrdArray& crd) const { return derived_ && static_cast<int>(positions_.size()) == crd.Count(); }
-  // The wind from the current flags and times of `crd` (the flight Derive was given).
-  const std::vector<WindPoint>& Compute(const CrdArray& crd, const WindSettings& settings);
+  bool DerivedFor(const CrdArray& crd) const { return static_cast<int>(positions_.size()) == crd.Count() && derived_; }
+  // The wind from the current flags and times of `crd` (the flight Derive was
+  // given), in row order.
+  void Compute(const CrdArray& crd, const WindSettings& settings, const std::function<void(const WindPoint&)>& emit);
+  std::size_t MemoryBytes() const { return positions_.capacity() * sizeof(Position); }
+  // The derived height of a row (m), NaN when it has no position.
+  float HeightOf(int row) const { return positions_[static_cast<std::size_t>(row)].z; }
 
  private:
+  // Single precision: a millimetre at 100 km, far below the radar's own spread.
   struct Position {
-    double x, y, z;
-    bool usable;  // range and angles no marks, the position finite
-  };
-  struct Track {
-    int row;
-    double t, x, y, z;
-  };
-  struct Sums {
-    double t = 0, tt = 0, x = 0, tx = 0, y = 0, ty = 0, z = 0, tz = 0;
+    float x, y, z;  // NaN x: range or angles a mark, or no finite position
   };
   std::vector<Position> positions_;
-  std::vector<Track> track_;
-  std::vector<Sums> sums_;
-  std::vector<WindPoint> out_;
   bool derived_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "wind/WindChart.h"
 
 #include <QLinearGradient>
+#include <memory>
 
 #include "charts/ArcCharts.h"
 #include "charts/PointSeries.h"
@@ -69,9 +70,10 @@ WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(c
   };
   const Style styles[kCurves] = {{"V", kBlue, kNavy, false}, {"Dir", kLime, kGreen, true}, {"W", kRed, kMaroon, false}};
   for (int c = 0; c < kCurves; ++c) {
-    QCPAxis* key = styles[c].top ? chart->xAxis2 : chart->xAxis;
+    // The height is the key, so that the three curves share one column of it.
+    QCPAxis* value = styles[c].top ? chart->xAxis2 : chart->xAxis;
     for (bool edited : {false, true}) {
-      auto* s = new TPointSeries(key, chart->yAxis);  // the chart owns it
+      auto* s = new TPointSeries(chart->yAxis, value);  // the chart owns it
       s->setLayer(edited ? ed : org);
       s->setName(QString::fromLatin1(styles[c].name) + (edited ? QString() : QStringLiteral("Raw")));
       s->setSeriesColour(QColor::fromRgb(edited ? styles[c].ed : styles[c].org));
@@ -88,26 +90,35 @@ WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(c
 }
 
 void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& settings) {
-  const std::vector<dv::WindPoint>& wind = track_.Compute(points, settings);
+  if (!track_.DerivedFor(points)) track_.Derive(points);
+  // Every row's height in km, the key the three curves share.
+  auto heights = std::make_shared<std::vector<float>>(static_cast<std::size_t>(points.Count()));
+  for (int row = 0; row < points.Count(); ++row)
+    (*heights)[static_cast<std::size_t>(row)] = dv::ChartCoordinate(track_.HeightOf(row) / dv::kMetresPerKm);
+  std::array<dv::ChartPoints*, kCurves> pts{};
   for (int c = 0; c < kCurves; ++c) {
-    TPointSeries* s = edited_[static_cast<std::size_t>(c)];
-    if (!s) continue;
-    dv::ChartPoints& pts = s->points();
-    pts.clear();
-    pts.reserve(static_cast<std::size_t>(points.Count()));
-    // Rows without a value hold placeholders, so that point i stays row i.
-    auto next = wind.begin();
-    for (int row = 0; row < points.Count(); ++row) {
-      dv::ChartPoint q;
-      if (next != wind.end() && next->row == row) {
-        q.x = dv::ChartCoordinate(ValueOf(*next, static_cast<Curve>(c)));
-        q.y = dv::ChartCoordinate(next->height / dv::kMetresPerKm);
-        ++next;
-      }
-      pts.push_back(q);
-    }
-    s->pointsChanged();
+    if (!edited_[static_cast<std::size_t>(c)]) return;
+    dv::ChartPoints* p = &edited_[static_cast<std::size_t>(c)]->points();
+    p->clear();
+    p->shareX(heights);
+    p->reserve(static_cast<std::size_t>(points.Count()));
+    pts[static_cast<std::size_t>(c)] = p;
   }
+  // Rows without a value hold placeholders, so that point i stays row i.
+  int row = 0;
+  const auto padTo = [&](int end) {
+    for (; row < end; ++row)
+      for (dv::ChartPoints* p : pts) p->addPlaceholder();
+  };
+  track_.Compute(points, settings, [&](const dv::WindPoint& w) {
+    padTo(w.row);
+    const float height = (*heights)[static_cast<std::size_t>(w.row)];
+    for (int c = 0; c < kCurves; ++c)
+      pts[static_cast<std::size_t>(c)]->push_back(height, dv::ChartCoordinate(ValueOf(w, static_cast<Curve>(c))));
+    ++row;
+  });
+  padTo(points.Count());
+  for (auto& s : edited_) s->pointsChanged();
   chart_->replotWhenShown();
 }
 
@@ -122,10 +133,7 @@ void WindChart::FillOriginal(const dv::CrdArray& points, const dv::WindSettings&
     pts.clear();
     pts.reserve(wind.size());
     for (const dv::WindPoint& p : wind) {
-      dv::ChartPoint q;
-      q.x = dv::ChartCoordinate(ValueOf(p, static_cast<Curve>(c)));
-      q.y = dv::ChartCoordinate(p.height / dv::kMetresPerKm);
-      pts.push_back(q);
+      pts.push_back(dv::ChartCoordinate(p.height / dv::kMetresPerKm), dv::ChartCoordinate(ValueOf(p, static_cast<Curve>(c))));
     }
     s->pointsChanged();
   }

@@ -36,6 +36,9 @@ void TfmMainFrm::BuildWindPage() {
   PageControlTU->addTab(tsWind, QStringLiteral("Ветер"));
   wind_ = std::make_unique<WindChart>(ChrtWind);
   connect(wind_.get(), &WindChart::crdPointClicked, this, &TfmMainFrm::SelectCRDRow);
+  connect(PageControlTU, &QTabWidget::currentChanged, this, [this] {
+    if (windPending_ && PageControlTU->currentWidget() == tsWind) RefreshWind(false);
+  });
   // The window's new width takes effect at once.
   connect(edtWindWindow, &QSpinBox::valueChanged, this, [this](int seconds) {
     if (windSettings_.window == seconds) return;
@@ -46,6 +49,13 @@ void TfmMainFrm::BuildWindPage() {
 
 void TfmMainFrm::RefreshWind(bool originals) {
   if (!wind_) return;
+  windOriginalsPending_ |= originals;
+  if (PageControlTU->currentWidget() != tsWind) {
+    windPending_ = true;
+    return;
+  }
+  originals = windOriginalsPending_;
+  windPending_ = windOriginalsPending_ = false;
   // The originals are shown when the flight has its own (.org.crd); they come
   // first, as they take the edited points' positions afresh.
   if (originals)

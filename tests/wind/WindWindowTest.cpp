@@ -40,7 +40,7 @@ class WindWindowTest : public WindowFixture {
     TPointSeries* s = window->wind()->edited(WindChart::Speed);
     double worst = 0;
     for (int i = first; i <= last; ++i)
-      if (!s->isPlaceholder(i)) worst = std::max(worst, s->x(i));
+      if (!s->isPlaceholder(i)) worst = std::max(worst, s->y(i));  // the height is the key
     return worst;
   }
 };
@@ -50,6 +50,9 @@ TEST_F(WindWindowTest, OneBadRadarPointIsASpikeThatCtrlCTakesAway) {
   ASSERT_TRUE(Open(FlightWithABadRange()));
   EXPECT_EQ(w.PageControlTU->tabText(4), QStringLiteral("Ветер"));
   TPointSeries* speed = w.wind()->edited(WindChart::Speed);
+  // A page in the back is filled when it comes to the front.
+  EXPECT_EQ(speed->count(), 0);
+  w.PageControlTU->setCurrentWidget(w.tsWind);
   ASSERT_EQ(speed->count(), w.flight().Points.CrdPoints.Count());  // point i is row i
   // The dropout (4200-4259) leaves a gap in the curve, not made-up values.
   for (int row = 4200; row < 4260; ++row) EXPECT_TRUE(speed->isPlaceholder(row)) << row;
@@ -73,6 +76,13 @@ TEST_F(WindWindowTest, OneBadRadarPointIsASpikeThatCtrlCTakesAway) {
   // Undone, the spike is back.
   QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(MaxSpeed(kBadRow - 40, kBadRow + 40), before);
+  // Excluded again with another page in front: the curve follows once it is shown.
+  w.PageControlTU->setCurrentWidget(w.tsCRD);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_TRUE(w.flight().Points.CrdPoints[kBadRow].Excluded);
+  EXPECT_DOUBLE_EQ(MaxSpeed(kBadRow - 40, kBadRow + 40), before);  // not yet
+  w.PageControlTU->setCurrentWidget(w.tsWind);
+  EXPECT_DOUBLE_EQ(MaxSpeed(kBadRow - 40, kBadRow + 40), after);
 }
 
 TEST_F(WindWindowTest, AClickOnTheEditedCurveSelectsItsRowAndTheWindowRecomputes) {
@@ -84,8 +94,8 @@ TEST_F(WindWindowTest, AClickOnTheEditedCurveSelectsItsRowAndTheWindowRecomputes
   TPointSeries* rate = w.wind()->edited(WindChart::Rate);
   const int row = 6000;
   ASSERT_FALSE(rate->isPlaceholder(row));
-  const QPoint at(qRound(w.ChrtWind->xAxis->coordToPixel(rate->x(row))),
-                  qRound(w.ChrtWind->yAxis->coordToPixel(rate->y(row))));
+  const QPoint at(qRound(w.ChrtWind->xAxis->coordToPixel(rate->y(row))),
+                  qRound(w.ChrtWind->yAxis->coordToPixel(rate->x(row))));
   QTest::mouseClick(w.ChrtWind, Qt::LeftButton, {}, at);
   const auto runs = w.lbxCRD->SelectedRuns();
   ASSERT_EQ(runs.size(), 1u);
@@ -93,10 +103,10 @@ TEST_F(WindWindowTest, AClickOnTheEditedCurveSelectsItsRowAndTheWindowRecomputes
   EXPECT_TRUE(w.CRDRange.IsSet());
 
   // A wider window smooths the same curve: it changes at once.
-  const double narrow = rate->x(row);
+  const double narrow = rate->y(row);
   w.edtWindWindow->setValue(180);
   EXPECT_EQ(w.windSettings().window, 180);
-  EXPECT_NE(rate->x(row), narrow);
+  EXPECT_NE(rate->y(row), narrow);
   EXPECT_FALSE(rate->isPlaceholder(row));
 }
 
@@ -110,6 +120,7 @@ TEST_F(WindWindowTest, TheWindowFromTheSettingsAndTheOriginalsShownWithTheirFlig
   for (const char* ext : {".info", ".tu", ".crd", ".org.info", ".org.tu", ".org.crd"})
     std::filesystem::copy_file(dvtest::ExampleFile(std::string("20251017-2330") + ext), base + ext);
   ASSERT_TRUE(Open(base));
+  w.PageControlTU->setCurrentWidget(w.tsWind);
   EXPECT_TRUE(w.ChrtWind->groupActive(ArcCharts::kGroupOrg));
   EXPECT_GT(w.wind()->original(WindChart::Speed)->count(), 100);
 }
