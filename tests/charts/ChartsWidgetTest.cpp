@@ -101,6 +101,9 @@ TEST_F(ChartsTest, CreatedEmptyActiveAndGrouped) {
   EXPECT_EQ(charts.serZ()->valueAxis(), charts.zScale());
   EXPECT_EQ(charts.serEl()->valueAxis(), charts.elScale());
   EXPECT_EQ(charts.serU()->valueAxis(), tlm.yAxis2);
+  // The trajectory has scales on the left and below only.
+  EXPECT_FALSE(xy.yAxis2->visible());
+  EXPECT_TRUE(xy.yAxis->visible());
   // Inside scales along the plot's edges, the data axes outside them.
   EXPECT_EQ(charts.zScale()->axisType(), QCPAxis::atLeft);
   EXPECT_EQ(charts.zScale()->tickLabelSide(), QCPAxis::lsInside);

@@ -183,6 +183,8 @@ TEST(CheckRulesTest, AValueStuckWhileTheSondeRises) {
   // The same minute while the radar sees the sonde hold its height is no fault.
   const dv::CrdArray level = CleanCrd(601, [](double t) { return t < 100 ? 5 * t : t < 160 ? 500 + 0.5 * (t - 100) : 530 + 5 * (t - 160); });
   EXPECT_FALSE(Only(Check(stuckFrom(100, 160), level), CheckRule::TStuck));
+  // A stretch from the very first point on counts the same.
+  EXPECT_TRUE(Only(Check(stuckFrom(1, 61), CleanCrd(601)), CheckRule::TStuck));  // just 60 s
   // Without coordinates the time alone decides.
   EXPECT_TRUE(Only(Check(stuckFrom(100, 160), dv::CrdArray(1)), CheckRule::TStuck));
   // Humidity resting at 100 % in cloud is not stuck; at 71 % it is.
@@ -386,6 +388,13 @@ TEST(CheckRulesTest, FindingsSortedByTimeAndShownInColumns) {
   EXPECT_EQ(findings[0].rule, CheckRule::USpike);  // 100 s, the telemetry rule first
   EXPECT_EQ(findings[1].rule, CheckRule::SRSpike);
   EXPECT_EQ(findings[2].rule, CheckRule::TSpike);
+  // Every rule names points to remove but the gaps and the clocks.
+  for (int r = 0; r < dv::kRuleCount; ++r) {
+    const auto rule = static_cast<CheckRule>(r);
+    const dv::Finding f{rule, dv::InfoOf(rule).file, 10, 12, 10, 12, 1, 1};
+    const bool none = rule == CheckRule::TuGap || rule == CheckRule::CrdGap || rule == CheckRule::TimeDrift;
+    EXPECT_EQ(dv::RemovableRows(f).empty(), none) << dv::InfoOf(rule).name;
+  }
   dv::Finding one{CheckRule::TSpike, dv::CheckFile::Tu, 400, 400, 400, 400, 4.966, 2};
   const dv::FindingColumns c = dv::ColumnsOf(one);
   EXPECT_EQ(c.rule, "Выброс T");
