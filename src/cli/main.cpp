@@ -114,10 +114,7 @@ int main(int argc, char** argv) {
   dv::FlightLoaded exportTrack;
   if (!kmlDir.empty() || !gpxDir.empty() || !csvDir.empty()) {
     exportTrack = [&](dv::FlightReport& r, const dv::InitialData& info, const dv::TuArray& tu, const dv::CrdArray& crd) {
-      dv::FlightPoints points;
-      points.TuPoints.Assign(tu);
-      points.CrdPoints.Assign(crd);
-      const auto track = dv::BuildTrack(points, info, dv::ComputeWind(crd, windSettings));
+      const auto track = dv::BuildTrack(tu, crd, info, dv::ComputeWind(crd, windSettings));
       const std::string name = dv::NameWithoutExt(r.path);
       const auto write = [&](const std::string& dir, const char* ext, const std::string& bytes) {
         const std::string file = dv::TrackFileName(dv::IncludeTrailingPathDelimiter(dir) + name, ext);

@@ -53,10 +53,8 @@ bool StationKnown(const InitialData& info) {
          std::fabs(info.StationLattitude) <= 90 && std::fabs(info.StationLongitude) <= 360;
 }
 
-std::vector<TrackRecord> BuildTrack(const FlightPoints& points, const InitialData& info,
+std::vector<TrackRecord> BuildTrack(const TuArray& tu, const CrdArray& crd, const InitialData& info,
                                     const std::vector<WindPoint>& wind) {
-  const TuArray& tu = points.TuPoints;
-  const CrdArray& crd = points.CrdPoints;
   const bool station = StationKnown(info);
   const GeoPoint origin{info.StationLattitude, info.StationLongitude};
   const double groundHeight = info.StationHeightAboveSeaLevel > kCrdMissingLimit ? info.StationHeightAboveSeaLevel : 0.0;

@@ -28,8 +28,12 @@ bool StationKnown(const InitialData& info);
 
 // The telemetry and coordinate records merged by time (a time both files hold
 // makes one record), with `wind` (the wind page's values) where given.
-std::vector<TrackRecord> BuildTrack(const FlightPoints& points, const InitialData& info,
+std::vector<TrackRecord> BuildTrack(const TuArray& tu, const CrdArray& crd, const InitialData& info,
                                     const std::vector<WindPoint>& wind);
+inline std::vector<TrackRecord> BuildTrack(const FlightPoints& points, const InitialData& info,
+                                           const std::vector<WindPoint>& wind) {
+  return BuildTrack(points.TuPoints, points.CrdPoints, info, wind);
+}
 
 std::string FormatTrackCsv(const std::vector<TrackRecord>& track);
 // The track's positions only; nothing to write when no record has one.
