@@ -325,6 +325,11 @@ void TPointSeries::drawRects(QCPPainter* painter) {
   const QRectF reach = QRectF(clip).adjusted(-halfW_ - 2, -halfH_ - 2, halfW_ + 2, halfH_ + 2);
   painter->setPen(Qt::NoPen);
   const float *xs = points_.xData(), *ys = points_.yData();
+  // A long flight puts many consecutive points on one pixel: the same square
+  // in the same colour again adds nothing to the page but its size.
+  int lastX = 0, lastY = 0;
+  QRgb lastColour = 0;
+  bool any = false;
   for (std::size_t i = 0; i < points_.size(); ++i) {
     const XY p{xs[i], ys[i]};
     if (!drawable(p)) continue;
@@ -332,8 +337,10 @@ void TPointSeries::drawRects(QCPPainter* painter) {
     map(p, px, py);
     if (!reach.contains(px, py)) continue;
     const int mx = roundPixel(px), my = roundPixel(py);
-    painter->fillRect(QRectF(mx - halfW_, my - halfH_, 2 * halfW_ + 1, 2 * halfH_ + 1),
-                      QColor::fromRgb(rgbOf(points_.colour(i))));
+    const QRgb colour = rgbOf(points_.colour(i));
+    if (any && mx == lastX && my == lastY && colour == lastColour) continue;
+    any = true, lastX = mx, lastY = my, lastColour = colour;
+    painter->fillRect(QRectF(mx - halfW_, my - halfH_, 2 * halfW_ + 1, 2 * halfH_ + 1), QColor::fromRgb(colour));
   }
 }
 

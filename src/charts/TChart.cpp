@@ -191,6 +191,17 @@ void TChart::replotWhenShown() {
   }
 }
 
+void TChart::renderTo(QCPPainter* painter, int width, int height) {
+  // Scaling needs the layout of that size, and the layout the scales' labels.
+  const QRect shown = viewport();
+  setViewport(QRect(0, 0, width, height));
+  applyAutoScale();
+  updateLayout();
+  setViewport(shown);
+  toPainter(painter, width, height);
+  replotWhenShown();  // back to the screen's size
+}
+
 void TChart::showEvent(QShowEvent* event) {
   QCustomPlot::showEvent(event);
   if (!replotPending_) return;

@@ -81,6 +81,9 @@ class TChart : public QCustomPlot {
   // A replot now when the chart can be seen, else once it is shown: an edit
   // redraws the front page only.
   void replotWhenShown();
+  // Draws the chart with `painter` at w x h, scaled for that size, whether
+  // or not it was ever shown (a printed page, a report).
+  void renderTo(QCPPainter* painter, int width, int height);
   bool replotPending() const { return replotPending_; }
 
   bool isZoomed() const { return !zoomStack_.isEmpty(); }
