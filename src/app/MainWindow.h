@@ -126,6 +126,7 @@ class TfmMainFrm : public QMainWindow {
   void idCheckClick();
   void idRemoveFoundClick();
   void idExportTrackClick();
+  void idReportClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -195,6 +196,8 @@ class TfmMainFrm : public QMainWindow {
 
  private:
   void BuildWindPage();
+  // The wind curves from the points now, shown or not.
+  void FillWindNow();
   // A hidden page is refilled when it is next shown: the edits meanwhile cost nothing.
   bool windPending_ = false, windOriginalsPending_ = false;
   dv::WindSettings windSettings_;
@@ -279,6 +282,7 @@ class TfmMainFrm : public QMainWindow {
   QAction* About1 = nullptr;
   QAction *idUndo = nullptr, *idRedo = nullptr, *idHistory = nullptr;
   QAction *idCheck = nullptr, *idRemoveFound = nullptr, *idExportTrack = nullptr;
+  QAction* idReport = nullptr;
 
  private:
   std::unique_ptr<ArcCharts> charts_;

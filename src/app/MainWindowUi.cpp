@@ -322,6 +322,7 @@ void TfmMainFrm::BuildMenu() {
                              QKeySequence(QStringLiteral("Ctrl+Shift+Y")));
   idExportTrack = AddCommand(N5, "idExportTrack", QStringLiteral("Экспорт траектории"),
                              QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+  idReport = AddCommand(N5, "idReport", QStringLiteral("Отчёт"), QKeySequence(QStringLiteral("Ctrl+P")));
 
   About1 = bar->addAction(QStringLiteral("О программе"));
   About1->setObjectName(QStringLiteral("About1"));
@@ -355,6 +356,7 @@ void TfmMainFrm::BuildMenu() {
   Bind(idCheck, &TfmMainFrm::idCheckClick);
   Bind(idRemoveFound, &TfmMainFrm::idRemoveFoundClick);
   Bind(idExportTrack, &TfmMainFrm::idExportTrackClick);
+  Bind(idReport, &TfmMainFrm::idReportClick);
   idRemoveFound->setEnabled(false);  // until the check is on
   idUndo->setEnabled(false);
   idRedo->setEnabled(false);

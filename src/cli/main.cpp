@@ -24,6 +24,10 @@
 #include "export/Export.h"
 #include "flight/Saving.h"
 #include "geo/TrackExport.h"
+#ifdef DEVIRARAV_HAVE_PDF
+#include "report/Review.h"
+#include "report/StoredReport.h"
+#endif
 #include "wind/Wind.h"
 
 namespace {
@@ -37,6 +41,7 @@ constexpr const char* kUsage =
     "  --kml ПАПКА, --gpx ПАПКА, --csv ПАПКА\n"
     "                  записать туда траекторию каждого выпуска (ИМЯ-track.kml и т.д.)\n"
     "  --zone ЧАСЫ     разница с ВСВ для времени GPX (по умолчанию 0)\n"
+    "  --pdf ПАПКА     записать туда отчёт о каждом выпуске (ИМЯ-report.pdf)\n"
     "Код выхода: 0 - всё в порядке, 1 - есть предупреждения, 2 - есть ошибки.\n";
 
 int Usage(const std::string& complaint) {
@@ -60,7 +65,7 @@ int main(int argc, char** argv) {
   dv::OutputFormat format = dv::OutputFormat::Text;
   std::string config = DefaultConfig(argv[0]);
   std::vector<std::string> paths;
-  std::string kmlDir, gpxDir, csvDir;
+  std::string kmlDir, gpxDir, csvDir, pdfDir;
   int zone = 0;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
@@ -93,6 +98,14 @@ int main(int argc, char** argv) {
       const auto f = value(name);
       if (!f || f->empty()) return Usage("не указана папка для " + name);
       (name == "--kml" ? kmlDir : name == "--gpx" ? gpxDir : csvDir) = *f;
+    } else if (a.rfind("--pdf", 0) == 0) {
+      const auto f = value("--pdf");
+      if (!f || f->empty()) return Usage("не указана папка для --pdf");
+#ifdef DEVIRARAV_HAVE_PDF
+      pdfDir = *f;
+#else
+      return Usage("в этой сборке нет отчётов PDF");
+#endif
     } else if (a.rfind("--zone", 0) == 0) {
       const auto f = value("--zone");
       const auto hours = f ? dv::ParseZoneHours(*f) : std::nullopt;
@@ -147,6 +160,18 @@ int main(int argc, char** argv) {
   work();
   for (std::thread& t : pool) t.join();
 
+#ifdef DEVIRARAV_HAVE_PDF
+  // Qt draws on one thread only: the reports follow the checks, one by one.
+  std::optional<dv::ReportSession> session;
+  if (!pdfDir.empty()) session.emplace();
+  if (session)
+    for (dv::FlightReport& r : reports) {
+      if (r.verdict == dv::Verdict::Error) continue;
+      const std::string file = dv::ReportFileName(dv::IncludeTrailingPathDelimiter(pdfDir) + dv::NameWithoutExt(r.path));
+      if (const auto error = dv::WriteStoredFlightReport(r.path, file, r.findings, windSettings))
+        r.messages.push_back({dv::Verdict::Error, *error});
+    }
+#endif
   // A message the export added counts in the verdict.
   for (dv::FlightReport& r : reports)
     for (const dv::LoadMessage& m : r.messages) r.verdict = std::max(r.verdict, m.level);

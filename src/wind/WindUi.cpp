@@ -54,7 +54,11 @@ void TfmMainFrm::RefreshWind(bool originals) {
     windPending_ = true;
     return;
   }
-  originals = windOriginalsPending_;
+  FillWindNow();
+}
+
+void TfmMainFrm::FillWindNow() {
+  const bool originals = windOriginalsPending_;
   windPending_ = windOriginalsPending_ = false;
   // The originals are shown when the flight has its own (.org.crd); they come
   // first, as they take the edited points' positions afresh.

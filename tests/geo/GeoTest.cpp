@@ -205,6 +205,78 @@ TEST_F(ClientsTest, GpsbabelReadsTheGpxAndTheKmlBack) {
   ExpectSamePositions(ReadBack("kml", kml));
 }
 
+// The GPX 1.1 schema's structure, checked on the parsed file: the namespace,
+// the root's attributes, each element's children in the schema's order and
+// at most as often as it allows, the point attributes' ranges and the types
+// of elevation and time. A name with "<" and "&" must come through as text.
+TEST_F(ClientsTest, TheGpxHasTheStructureOfItsSchema) {
+  const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+  if (std::system((python + " -c 'import xml.etree.ElementTree' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "python3 is not installed";
+  const std::string gpx =
+      Write("schema.gpx", dv::FormatTrackGpx(track_, "27612 <A&B>", *dv::EncodeDateTime(2025, 10, 14, 8, 30)));
+  const std::string script = Write("schema.py", R"PY(
+import re, sys, xml.etree.ElementTree as ET
+NS = '{http://www.topografix.com/GPX/1/1}'
+# Each type's children in order, with the most times each may appear (None: unbounded).
+WPT = [('ele', 1), ('time', 1), ('magvar', 1), ('geoidheight', 1), ('name', 1), ('cmt', 1), ('desc', 1),
+       ('src', 1), ('link', None), ('sym', 1), ('type', 1), ('fix', 1), ('sat', 1), ('hdop', 1), ('vdop', 1),
+       ('pdop', 1), ('ageofdgpsdata', 1), ('dgpsid', 1), ('extensions', 1)]
+TYPES = {
+  'gpx': [('metadata', 1), ('wpt', None), ('rte', None), ('trk', None), ('extensions', 1)],
+  'trk': [('name', 1), ('cmt', 1), ('desc', 1), ('src', 1), ('link', None), ('number', 1), ('type', 1),
+          ('extensions', 1), ('trkseg', None)],
+  'trkseg': [('trkpt', None), ('extensions', 1)],
+  'trkpt': WPT, 'wpt': WPT,
+}
+DATETIME = re.compile(r'^-?\d{4,}-\d\d-\d\dT\d\d:\d\d:\d\d(\.\d+)?(Z|[+-]\d\d:\d\d)?$')
+DECIMAL = re.compile(r'^[+-]?(\d+(\.\d*)?|\.\d+)$')
+errors = []
+def check(el, kind):
+    order = TYPES.get(kind)
+    if order is None:
+        return
+    names = [n for n, _ in order]
+    at, seen = 0, {}
+    for child in el:
+        if not child.tag.startswith(NS):
+            errors.append('foreign element %s in %s' % (child.tag, kind)); continue
+        tag = child.tag[len(NS):]
+        if tag not in names:
+            errors.append('%s not allowed in %s' % (tag, kind)); continue
+        i = names.index(tag)
+        if i < at:
+            errors.append('%s out of order in %s' % (tag, kind))
+        at = i
+        seen[tag] = seen.get(tag, 0) + 1
+        most = dict(order)[tag]
+        if most is not None and seen[tag] > most:
+            errors.append('%s more than %d times in %s' % (tag, most, kind))
+        check(child, tag)
+    if kind in ('trkpt', 'wpt'):
+        if set(el.attrib) != {'lat', 'lon'}:
+            errors.append('point attributes %s' % sorted(el.attrib))
+        lat, lon = el.get('lat', ''), el.get('lon', '')
+        if not (DECIMAL.match(lat) and -90 <= float(lat) <= 90): errors.append('lat ' + lat)
+        if not (DECIMAL.match(lon) and -180 <= float(lon) < 180): errors.append('lon ' + lon)
+        for e in el.findall(NS + 'ele'):
+            if not DECIMAL.match(e.text or ''): errors.append('ele ' + str(e.text))
+        for t in el.findall(NS + 'time'):
+            if not DATETIME.match(t.text or ''): errors.append('time ' + str(t.text))
+root = ET.parse(sys.argv[1]).getroot()
+if root.tag != NS + 'gpx': errors.append('root ' + root.tag)
+if root.get('version') != '1.1': errors.append('version %s' % root.get('version'))
+if not root.get('creator'): errors.append('no creator')
+if set(root.attrib) - {'version', 'creator', '{http://www.w3.org/2001/XMLSchema-instance}schemaLocation'}:
+    errors.append('root attributes %s' % sorted(root.attrib))
+check(root, 'gpx')
+print(len(root.findall('.//' + NS + 'trkpt')), root.find(NS + 'trk/' + NS + 'name').text)
+print('\n'.join(errors[:10]) if errors else 'valid')
+)PY");
+  const std::string out = Run(python + " " + script + " " + gpx + " 2>&1");
+  EXPECT_EQ(out, std::to_string(dv::PositionCount(track_)) + " 27612 <A&B>\nvalid\n");
+}
+
 TEST_F(ClientsTest, PandasReadsTheCsvWithItsTypesAndValues) {
   // Debian's own python, which python3-pandas serves.
   const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";

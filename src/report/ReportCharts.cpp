@@ -1,0 +1,34 @@
+#include "report/ReportCharts.h"
+
+#include "charts/ArcCharts.h"
+#include "charts/TChart.h"
+#include "wind/WindChart.h"
+
+ReportCharts::ReportCharts(const dv::FlightPoints& points, bool tuOrg, bool crdOrg, const dv::WindSettings& wind)
+    : tlm_(std::make_unique<TChart>()),
+      crd_(std::make_unique<TChart>()),
+      xy_(std::make_unique<TChart>()),
+      wind_(std::make_unique<TChart>()),
+      arc_(std::make_unique<ArcCharts>()) {
+  arc_->CreateChartSeries(tlm_.get(), crd_.get(), xy_.get());
+  arc_->SetTlmOriginalsActive(tuOrg);
+  arc_->SetCrdOriginalsActive(crdOrg);
+  arc_->FillCharts(points);
+  windChart_ = std::make_unique<WindChart>(wind_.get());
+  windChart_->FillOriginal(points.CrdOrgPoints, wind, crdOrg, points.CrdPoints);
+  windChart_->FillEdited(points.CrdPoints, wind);
+}
+
+ReportCharts::~ReportCharts() {
+  // The series belong to the charts: they go first, while the charts still stand.
+  windChart_.reset();
+  arc_->FreeChartSeries();
+  arc_.reset();
+}
+
+QList<ReportChart> ReportCharts::charts() const {
+  return {{QStringLiteral("Координаты"), crd_.get()},
+          {QStringLiteral("Траектория"), xy_.get()},
+          {QStringLiteral("Телеметрия"), tlm_.get()},
+          {QStringLiteral("Ветер"), wind_.get()}};
+}

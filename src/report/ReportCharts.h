@@ -1,0 +1,30 @@
+#pragma once
+// The charts of a flight built off the screen, as the window would show them
+// just after opening it: for a report made without the window.
+
+#include <QList>
+#include <memory>
+
+#include "report/ReportPdf.h"
+
+namespace dv {
+struct FlightPoints;
+struct WindSettings;
+}  // namespace dv
+class ArcCharts;
+class TChart;
+class WindChart;
+
+class ReportCharts {
+ public:
+  // `tuOrg`, `crdOrg`: whether the flight has originals ("Исх." shown).
+  ReportCharts(const dv::FlightPoints& points, bool tuOrg, bool crdOrg, const dv::WindSettings& wind);
+  ~ReportCharts();
+  // In the window's order: coordinates, trajectory, telemetry, wind.
+  QList<ReportChart> charts() const;
+
+ private:
+  std::unique_ptr<TChart> tlm_, crd_, xy_, wind_;
+  std::unique_ptr<ArcCharts> arc_;
+  std::unique_ptr<WindChart> windChart_;
+};
