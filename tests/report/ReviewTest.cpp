@@ -67,6 +67,7 @@ TEST(ReviewTest, TheFlightAndWhatDiffersFromTheOriginals) {
     f.Points.TuOrgPoints.AddRec(&extra);
   }
   f.Points.CrdOrgPoints[13].Time = 11.5;  // runs backwards after 12 s
+  f.Points.CrdOrgPoints[0].El = 0.5;        // the launch point's elevation was other
   dv::ReviewInput in;
   in.flight = &f;
   in.info = &edited;
@@ -99,6 +100,9 @@ TEST(ReviewTest, TheFlightAndWhatDiffersFromTheOriginals) {
   EXPECT_TRUE(Has(text, "crd: исправлено время точек: 2 (строки 12–13)\n"));
   EXPECT_TRUE(Has(text, "crd: сбой времени в оригинале после 12.00 с, сейчас нет\n"));
   EXPECT_FALSE(Has(text, "tu: сбой времени"));
+  EXPECT_TRUE(Has(text, "Угол места точки выпуска, °\t0.500000\t10.000000\n"));
+  EXPECT_FALSE(Has(text, "Азимут точки выпуска"));
+  EXPECT_FALSE(Has(text, "точки не изменены"));  // both files changed
   // Nothing recorded, nothing checked.
   EXPECT_TRUE(Has(text, "у сохранённого выпуска их нет"));
   EXPECT_TRUE(Has(text, "Проверка не выполнялась."));
@@ -122,6 +126,26 @@ TEST(ReviewTest, WithoutOriginalsUnchangedFilesAreSaidSo) {
   EXPECT_TRUE(Has(text, "Правок после открытия не было."));
   EXPECT_TRUE(Has(text, "Находок нет."));
   EXPECT_FALSE(Has(text, "Режим"));
+  // The flight's own table has no header row: it is all rows.
+  const dv::ReviewReport report = dv::BuildReview(in);
+  ASSERT_FALSE(report.sections.empty());
+  ASSERT_FALSE(report.sections[0].blocks.empty());
+  const auto& about = report.sections[0].blocks[0].table;
+  ASSERT_GE(about.size(), 2u);
+  EXPECT_EQ(about[0], (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(about[1][0], "Выпуск");
+
+  // A flight with telemetry only: no launch point to compare, no crd changes.
+  dv::Flight tuOnly = Sample();
+  tuOnly.Points.CrdPoints.Clear();
+  tuOnly.Points.CrdOrgPoints.Clear();
+  in.flight = &tuOnly;
+  in.surface = dv::SurfaceOf(tuOnly.Points);
+  EXPECT_FALSE(in.surface.SR0.has_value());
+  EXPECT_FALSE(dv::OriginalSurfaceOf(tuOnly.Points).El0.has_value());
+  const std::string tuText = Text(in);
+  EXPECT_TRUE(Has(tuText, "Исходные данные не изменены."));
+  EXPECT_TRUE(Has(tuText, "20251014-1130.crd\t0\t0\t"));
 }
 
 TEST(ReviewTest, StepsWithTheirStateAndTheFindingsThatRemain) {
@@ -197,10 +221,18 @@ TEST(ReviewTest, AStoredFlightIsReadWithItsOriginals) {
   EXPECT_FALSE(withOrg.orgCrd);
   EXPECT_LT(withOrg.flight.Points.TuOrgPoints.Count(), 7201);
   EXPECT_DOUBLE_EQ(withOrg.flight.OrgInfo.OnGroundPressure, 990.5);
+  dvtest::MakeReadOnly(base + ".org.tu");
   dv::ReviewInput in;
   in.flight = &withOrg.flight;
-  in.orgInfo = true;
-  EXPECT_TRUE(Has(Text(in), "Давление у земли, гПа\t990.5\t"));
+  in.orgInfo = in.orgTu = true;
+  const std::string text = Text(in);
+  EXPECT_TRUE(Has(text, "Давление у земли, гПа\t990.5\t"));
+  EXPECT_TRUE(Has(text, "\t20251014-1130.org.tu (только чтение)\t" +
+                            std::to_string(withOrg.flight.Points.TuOrgPoints.Count()) + "\n"))
+      << text;
+  EXPECT_TRUE(Has(text, "\t20251014-1130.org.info\t\n"));  // there, and writable
+  EXPECT_TRUE(Has(text, "20251014-1130.crd\t7201\t"));
+  EXPECT_TRUE(Has(text, "\tнет\t\n"));  // no .org.crd
 
   // What cannot be read is said, in the reader's words.
   dv::StoredFlight missing;
