@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds everything with warnings as errors and
 # runs every test, then the same tests again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (a read past the end or an overflow shows only there).
-# Used by the README's test command and by CI.
+# UndefinedBehaviorSanitizer (a read past the end or an overflow shows only there),
+# and last the Windows build of the core and its tests under Wine
+# (scripts/test-windows.sh). Used by the README's test command and by CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,3 +23,6 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The Qt-free core is proven by the first build already.
 ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -E '^core_has_no_qt$'
+
+# The same source for Windows: the core and its tests under Wine, the window code compiled.
+bash scripts/test-windows.sh

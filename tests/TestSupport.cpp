@@ -5,11 +5,32 @@
 #include <sstream>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace dvtest {
+
+fs::path PathOf(const std::string& path) {
+#ifdef _WIN32
+  return fs::path(std::u8string(path.begin(), path.end()));
+#else
+  return fs::path(path);
+#endif
+}
+
+std::string StringOf(const fs::path& path) {
+#ifdef _WIN32
+  const std::u8string u = path.u8string();
+  return std::string(u.begin(), u.end());
+#else
+  return path.string();
+#endif
+}
 
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
@@ -28,10 +49,10 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::file(const std::string& name) const { return (path_ / name).string(); }
+std::string TempDir::file(const std::string& name) const { return StringOf(path_ / PathOf(name)); }
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream s;
   s << in.rdbuf();
@@ -39,7 +60,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
@@ -48,31 +69,31 @@ std::string DataFile(const std::string& name) { return std::string(DEVIRARAV_TES
 std::string ExampleFile(const std::string& name) { return std::string(DEVIRARAV_EXAMPLES) + "/" + name; }
 
 void MakeReadOnly(const std::string& path) {
-  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+  fs::permissions(PathOf(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
 }
 
 bool IsReadOnly(const std::string& path) {
-  return (fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none;
+  return (fs::status(PathOf(path)).permissions() & fs::perms::owner_write) == fs::perms::none;
 }
 
 std::string FlightSaveViolation(const std::string& base, const std::map<std::string, std::string>& delivered,
                                 const std::map<std::string, std::string>& saved) {
   for (const char* ext : {".info", ".tu", ".crd"}) {
     const std::string own = base + ext;
-    if (!fs::exists(own)) return std::string(ext) + " is missing";
+    if (!fs::exists(PathOf(own))) return std::string(ext) + " is missing";
     const std::string now = ReadAll(own);
     if (now != delivered.at(ext) && now != saved.at(ext)) return std::string(ext) + " holds other bytes";
     const std::string org = base + ".org" + ext;
-    if (fs::exists(fs::symlink_status(org))) {
+    if (fs::exists(fs::symlink_status(PathOf(org)))) {
       if (ReadAll(org) != delivered.at(ext)) return std::string(".org") + ext + " is not the delivered file";
       if (!IsReadOnly(org)) return std::string(".org") + ext + " is writable";
     }
   }
   // Nothing else may look like a file of the flight: the processing program takes NAME.*.
-  const std::string name = fs::path(base).filename().string() + ".";
-  for (const auto& e : fs::directory_iterator(fs::path(base).parent_path())) {
-    const std::string n = e.path().filename().string();
+  const std::string name = StringOf(PathOf(base).filename()) + ".";
+  for (const auto& e : fs::directory_iterator(PathOf(base).parent_path())) {
+    const std::string n = StringOf(e.path().filename());
     if (n.rfind(name, 0) != 0) continue;
     const std::string ext = n.substr(name.size() - 1);
     if (ext != ".info" && ext != ".tu" && ext != ".crd" && ext != ".org.info" && ext != ".org.tu" &&

@@ -22,6 +22,11 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Our path strings are UTF-8 on Windows (the core's convention there) and bytes
+// elsewhere; these turn them into paths and back without the ANSI code page.
+std::filesystem::path PathOf(const std::string& path);
+std::string StringOf(const std::filesystem::path& path);
+
 std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& bytes);
 // A fixture from tests/data.

@@ -7,6 +7,17 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#ifdef _WIN32
+// After Qt's headers, and without the min and max macros that would break later ones.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 
 QString UserName() {
@@ -55,6 +66,12 @@ bool SingleInstance::claim() {
 }
 
 bool SingleInstance::tellTheFirstOne() {
+#ifdef _WIN32
+  // Windows lets only the process in front give the front away: this start is
+  // that process (the user just ran it), so it lets the first one take its place,
+  // which would otherwise only flash in the task bar.
+  AllowSetForegroundWindow(ASFW_ANY);
+#endif
   // The first instance may still be starting: it holds the lock before it listens.
   const QDeadlineTimer deadline(3000);
   while (!deadline.hasExpired()) {

@@ -30,6 +30,12 @@
 #endif
 #include "wind/Wind.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
@@ -50,20 +56,69 @@ int Usage(const std::string& complaint) {
   return 2;
 }
 
+#ifdef _WIN32
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+// The core takes UTF-8 paths on Windows; argv is in the ANSI code page, where a
+// Cyrillic name may not even be representable, so the wide command line is used.
+std::vector<std::string> Arguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  int n = 0;
+  if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n)) {
+    for (int i = 0; i < n; ++i) args.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+  } else {
+    args.assign(argv, argv + argc);
+  }
+  return args;
+}
+
 // The main program's settings file beside this one.
-std::string DefaultConfig(const char* argv0) {
+std::string DefaultConfig(const std::string& argv0) {
+  std::wstring self(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (n == 0) return dv::ExtractFilePath(argv0) + "devirarav.CNF";
+    if (n < self.size()) {
+      self.resize(n);
+      break;
+    }
+    self.resize(self.size() * 2);
+  }
+  const std::u8string u = (std::filesystem::path(self).parent_path() / "devirarav.CNF").u8string();
+  return std::string(u.begin(), u.end());
+}
+#else
+std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
+
+// The main program's settings file beside this one.
+std::string DefaultConfig(const std::string& argv0) {
   std::error_code ec;
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) self = std::filesystem::path(argv0);
   return (self.parent_path() / "devirarav.CNF").string();
 }
+#endif
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+#ifdef _WIN32
+  // The reports are bytes: CSV lines end in CR LF and text lines in LF, as written,
+  // not with a CR added by a text-mode stream.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  const std::vector<std::string> argv = Arguments(rawArgc, rawArgv);
+  const int argc = static_cast<int>(argv.size());
   bool details = false;
   dv::OutputFormat format = dv::OutputFormat::Text;
-  std::string config = DefaultConfig(argv[0]);
+  std::string config = DefaultConfig(argc > 0 ? argv[0] : std::string());
   std::vector<std::string> paths;
   std::string kmlDir, gpxDir, csvDir, pdfDir;
   int zone = 0;

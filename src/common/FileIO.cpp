@@ -70,14 +70,52 @@ class Fd {
 };
 
 #ifdef _WIN32
+// The C runtime's error for the last Win32 failure, so that callers see one convention.
+int ErrnoOf(DWORD err) {
+  switch (err) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
+  }
+}
+void SetErrnoFromLastError() { errno = ErrnoOf(GetLastError()); }
 int OpenForReading(const fs::path& p) {
-  // Windows has no FIFOs in the file system; devices and folders are told apart first.
-  std::error_code ec;
-  if (!fs::is_regular_file(p, ec)) {
-    errno = ec ? ENOENT : EINVAL;
+  // Opened first and judged by the handle, so that nothing can change between the
+  // look and the open. Devices (NUL, COM1) and pipes open at once and are refused
+  // by their type; backup semantics let a folder open too, to be refused as such.
+  // Every sharing is allowed: a reader never stops a save from replacing the file.
+  const HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    SetErrnoFromLastError();
+    return -1;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    CloseHandle(h);
+    errno = EINVAL;
     return -2;
   }
-  return _wopen(p.c_str(), _O_RDONLY | _O_BINARY);
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
+  if (fd < 0) CloseHandle(h);
+  return fd;
 }
 int OpenExclusive(const fs::path& p) {
   return _wopen(p.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
@@ -98,14 +136,32 @@ bool Sync(int fd) { return _commit(fd) == 0; }
 unsigned ProcessId() { return static_cast<unsigned>(GetCurrentProcessId()); }
 // The folder's entries are flushed with the move itself (MOVEFILE_WRITE_THROUGH).
 void SyncFolderOf(const fs::path&) {}
+// Windows refuses to delete a read-only file; ours (originals, their temporaries)
+// lose the attribute first.
+void ClearReadOnly(const fs::path& p) {
+  const DWORD attrs = GetFileAttributesW(p.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0)
+    SetFileAttributesW(p.c_str(), attrs & ~DWORD{FILE_ATTRIBUTE_READONLY});
+}
+// What the new file takes over from the one it replaces: a hidden or system file
+// stays so, as the permission bits do on POSIX; new contents are to be archived.
+void CarryAttributes(const fs::path& from, const fs::path& to) {
+  const DWORD old = GetFileAttributesW(from.c_str());
+  if (old == INVALID_FILE_ATTRIBUTES || (old & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  const DWORD kept = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  SetFileAttributesW(to.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE);
+}
 bool MoveReplacing(const fs::path& from, const fs::path& to) {
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  SetErrnoFromLastError();
+  return false;
 }
 // Fails when `to` exists, which is what the original copy needs.
 bool MoveNoReplace(const fs::path& from, const fs::path& to, bool& existed) {
   if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
   const DWORD err = GetLastError();
   existed = err == ERROR_ALREADY_EXISTS || err == ERROR_FILE_EXISTS;
+  errno = ErrnoOf(err);
   return false;
 }
 #else
@@ -142,6 +198,7 @@ void SyncFolderOf(const fs::path& p) {
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.valid()) ::fsync(dir.get());
 }
+void ClearReadOnly(const fs::path&) {}
 bool MoveReplacing(const fs::path& from, const fs::path& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
@@ -203,6 +260,7 @@ void RemoveStaleTemporaries(const fs::path& target) {
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     if (IsOurTemporaryFor(NameOf(it->path()), name)) {
       std::error_code ignored;
+      ClearReadOnly(it->path());  // a killed copy to an original is read-only already
       fs::remove(it->path(), ignored);
     }
   }
@@ -296,6 +354,9 @@ IoResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
   const bool synced = Sync(fd.get());
   const int syncErr = errno;
   if (!fd.Close() || !synced) return discard(ErrnoText(synced ? errno : syncErr));
+#ifdef _WIN32
+  if (exists) CarryAttributes(target, temp);
+#endif
   if (!MoveReplacing(temp, target)) return discard(ErrnoText(errno));
   SyncFolderOf(target);
   return {};
@@ -349,9 +410,7 @@ IoResult CopyToReadOnly(const std::string& from, const std::string& to) {
 
 IoResult RemoveFile(const std::string& path) {
   const fs::path p = FsPath(path);
-#ifdef _WIN32
-  SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only file cannot be deleted there
-#endif
+  ClearReadOnly(p);
   std::error_code ec;
   if (!fs::remove(p, ec)) return Fail(ec ? ec.message() : "no such file");
   SyncFolderOf(p);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -11,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "TestSupport.h"
 #include "cli/CheckOutput.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +27,24 @@ struct Outcome {
   std::string out;
 };
 
+#ifdef _WIN32
+// Through cmd.exe, as a station's batch file runs it. The command line goes wide,
+// so that Cyrillic names reach the program whatever the ANSI code page, and the
+// output is read as bytes.
+Outcome Check(const std::string& args) {
+  Outcome r;
+  const std::string command =
+      dvtest::StringOf(fs::path(DEVIRARAV_CHECK_EXE).make_preferred()) + " " + args + " 2>NUL";
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, command.data(), static_cast<int>(command.size()), nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, command.data(), static_cast<int>(command.size()), wide.data(), static_cast<int>(wide.size()));
+  FILE* p = _wpopen(wide.c_str(), L"rb");
+  if (!p) return r;
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+  r.status = _pclose(p);
+  return r;
+}
+#else
 Outcome Check(const std::string& args) {
   Outcome r;
   const std::string command = std::string(DEVIRARAV_CHECK_EXE) + " " + args + " 2>/dev/null";
@@ -33,6 +56,7 @@ Outcome Check(const std::string& args) {
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return r;
 }
+#endif
 
 std::string dvtestRead(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -64,13 +88,14 @@ class CheckCliTest : public ::testing::Test {
       fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(root_, ec);
   }
-  std::string Path(const std::string& sub) const { return (root_ / sub).string(); }
+  // In the system's own spelling: backslashes on Windows, as the checker reports them.
+  std::string Path(const std::string& sub) const { return dvtest::StringOf((root_ / dvtest::PathOf(sub)).make_preferred()); }
 
   // Every file under the root with its size and time, to see that nothing was written.
   std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot() const {
     std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
     for (auto& e : fs::recursive_directory_iterator(root_))
-      if (e.is_regular_file()) files[e.path().string()] = {e.file_size(), e.last_write_time()};
+      if (e.is_regular_file()) files[dvtest::StringOf(e.path())] = {e.file_size(), e.last_write_time()};
     return files;
   }
 
@@ -123,7 +148,7 @@ TEST_F(CheckCliTest, DetailsInEachFormat) {
 
 TEST_F(CheckCliTest, ThresholdsFromTheGivenSettingsFile) {
   const std::string cnf = Path("check.CNF");
-  std::ofstream(cnf) << "[CHECK]\r\nGap=120\r\n";
+  std::ofstream(dvtest::PathOf(cnf), std::ios::binary) << "[CHECK]\r\nGap=120\r\n";
   const Outcome r = Check("--config " + cnf + " " + Path("more"));
   EXPECT_EQ(r.status, 0) << r.out;  // a 61-s gap is within 120 s
 }
@@ -138,7 +163,7 @@ TEST_F(CheckCliTest, TracksExportedBesideEachOtherAndNeverAsFlightFiles) {
   // The CSV written into the flight's own folder keeps clear of NAME.*.
   EXPECT_TRUE(fs::exists(root_ / "more" / "warned" / "20251014-1130-track.csv"));
   for (auto& e : fs::directory_iterator(root_ / "more" / "warned")) {
-    const std::string name = e.path().filename().string();
+    const std::string name = dvtest::StringOf(e.path().filename());
     if (name.rfind("20251014-1130.", 0) != 0) continue;
     EXPECT_TRUE(name == "20251014-1130.info" || name == "20251014-1130.tu" || name == "20251014-1130.crd") << name;
   }
@@ -147,6 +172,21 @@ TEST_F(CheckCliTest, TracksExportedBesideEachOtherAndNeverAsFlightFiles) {
   // A folder that cannot be written is an error of the flight.
   EXPECT_EQ(Check("--csv " + Path("nowhere/deeper") + " " + Path("good")).status, 2);
   EXPECT_EQ(Check("--zone 99 --gpx " + Path("out") + " " + Path("good")).status, 2);
+}
+
+// Folders with Cyrillic names, given on the command line and written into.
+TEST_F(CheckCliTest, CyrillicFolderNamesOnTheCommandLine) {
+  const fs::path archive = root_ / dvtest::PathOf("Архив станции") / dvtest::PathOf("Октябрь");
+  fs::create_directories(archive);
+  for (const char* ext : {".info", ".tu", ".crd"})
+    fs::copy_file(root_ / "good" / (std::string("20251017-2330") + ext), archive / (std::string("20251017-2330") + ext));
+  const Outcome r = Check("--kml \"" + Path("Траектории") + "\" \"" + Path("Архив станции") + "\"");
+  EXPECT_EQ(r.status, 2) << r.out;  // the folder for the tracks is not there yet
+  fs::create_directories(root_ / dvtest::PathOf("Траектории"));
+  const Outcome ok = Check("--kml \"" + Path("Траектории") + "\" \"" + Path("Архив станции") + "\"");
+  EXPECT_EQ(ok.status, 0) << ok.out;
+  EXPECT_EQ(ok.out, "ok\t" + Path("Архив станции/Октябрь/20251017-2330.info") + "\ttu=296\tcrd=300\tmessages=0\tfindings=0\n");
+  EXPECT_TRUE(fs::exists(root_ / dvtest::PathOf("Траектории") / "20251017-2330-track.kml"));
 }
 
 TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {

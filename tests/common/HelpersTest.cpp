@@ -21,7 +21,12 @@ class CommaLocale {
  public:
   CommaLocale() {
     old_ = std::setlocale(LC_ALL, nullptr);
+#ifdef _WIN32
+    // The Windows C runtime's own name of the Russian locale.
+    active_ = std::setlocale(LC_ALL, "Russian_Russia.1251") != nullptr;
+#else
     active_ = std::setlocale(LC_ALL, "ru_RU.UTF-8") != nullptr;
+#endif
     struct Comma : std::numpunct<char> {
       char do_decimal_point() const override { return ','; }
     };

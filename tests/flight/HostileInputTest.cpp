@@ -2,8 +2,12 @@
 
 #include <random>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "TestSupport.h"
 #include "common/FileIO.h"
@@ -101,6 +105,7 @@ TEST(HostileInput, HugeLinesAndOddNumbers) {
   EXPECT_EQ(FormatCrdLines(crd), "");
 }
 
+#ifndef _WIN32
 // A FIFO or a folder under a flight file's name is refused at once, never waited on.
 TEST(HostileInput, NonRegularFilesAreRefusedWithoutBlocking) {
   alarm(30);  // a blocked open would hang the run: end it instead
@@ -128,3 +133,30 @@ TEST(HostileInput, NonRegularFilesAreRefusedWithoutBlocking) {
   EXPECT_FALSE(ReadFileBytes(dir.file("none.tu"), bytes));
   alarm(0);
 }
+#else
+// A device, a pipe or a folder under a flight file's name is refused at once, never
+// waited on (Windows keeps its pipes and devices out of the folders, under \\.\).
+TEST(HostileInput, NonRegularFilesAreRefusedWithoutBlocking) {
+  dvtest::TempDir dir;
+  std::string bytes;
+  const HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\devirarav-hostile-input", PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                       1, 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  for (const char* device : {"NUL", "\\\\.\\NUL", "\\\\.\\pipe\\devirarav-hostile-input"}) {
+    EXPECT_EQ(ReadFileBytes(device, bytes).error, kNotRegularFile) << device;
+  }
+  CloseHandle(pipe);
+  TuArray tu;
+  try {
+    ReadTu("NUL", tu);
+    ADD_FAILURE() << "a device was read";
+  } catch (const FileReadError& e) {
+    EXPECT_EQ(std::string(e.what()), "Не обычный файл: NUL");
+  }
+  InitialData info;
+  EXPECT_FALSE(ReadInfo("NUL", true, info).ok);
+  std::filesystem::create_directory(dir.path() / "b.crd");
+  EXPECT_EQ(ReadFileBytes(dir.file("b.crd"), bytes).error, kNotRegularFile);
+  EXPECT_FALSE(ReadFileBytes(dir.file("none.tu"), bytes));
+}
+#endif

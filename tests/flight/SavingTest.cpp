@@ -3,7 +3,9 @@
 #include <csignal>
 #include <filesystem>
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include "TestSupport.h"
 #include "flight/PointFiles.h"
@@ -37,6 +39,7 @@ struct FlightFixture {
   }
 };
 
+#ifndef _WIN32
 // Makes every write beyond `bytes` fail for this process while it lives.
 class FileSizeLimit {
  public:
@@ -56,6 +59,7 @@ class FileSizeLimit {
   rlimit old_{};
   void (*oldHandler_)(int) = nullptr;
 };
+#endif
 
 }  // namespace
 
@@ -158,6 +162,9 @@ TEST(SaveCrd, LaunchPointWrittenEvenWhenExcluded) {
 }
 
 TEST(Saving, FailedWriteAfterTheCopyPutsTheFlightBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the failing write comes from a file size limit (RLIMIT_FSIZE), which Windows does not have";
+#else
   FlightFixture f;
   for (int i = 0; i < 200; ++i) f.tu.Add(TuPoint{float(i + 3), 1, 50, false, false, false});
   f.tu[1].TExcluded = true;
@@ -174,6 +181,7 @@ TEST(Saving, FailedWriteAfterTheCopyPutsTheFlightBack) {
   EXPECT_FALSE(std::filesystem::exists(f.base + ".org.tu"));
   EXPECT_FALSE(dvtest::IsReadOnly(f.base + ".tu"));
   EXPECT_EQ(f.FileCount(), 2u);
+#endif
 }
 
 TEST(SaveInfo, FirstSaveWritesANewFileLaterSavesUpdateIt) {
