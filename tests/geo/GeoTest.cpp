@@ -213,6 +213,9 @@ TEST_F(ClientsTest, GpsbabelReadsTheGpxAndTheKmlBack) {
 // at most as often as it allows, the point attributes' ranges and the types
 // of elevation and time. A name with "<" and "&" must come through as text.
 TEST_F(ClientsTest, TheGpxHasTheStructureOfItsSchema) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the structure is checked by the Linux python here, which a Windows test program cannot start";
+#endif
   const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
   if (std::system((python + " -c 'import xml.etree.ElementTree' 2>/dev/null").c_str()) != 0)
     GTEST_SKIP() << "python3 is not installed";
