@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -101,6 +103,20 @@ std::string FlightSaveViolation(const std::string& base, const std::map<std::str
       return "a stray " + n;
   }
   return {};
+}
+
+std::string CommandOutput(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[65536];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+bool HaveProgram(const std::string& name) {
+  return std::system(("command -v " + name + " >/dev/null").c_str()) == 0;
 }
 
 }  // namespace dvtest

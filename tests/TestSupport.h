@@ -31,6 +31,10 @@ std::string ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::string& bytes);
 // A fixture from tests/data.
 std::string DataFile(const std::string& name);
+
+// What a shell command prints (its standard output), and whether a program is on the path.
+std::string CommandOutput(const std::string& command);
+bool HaveProgram(const std::string& name);
 // A sample flight file from examples/.
 std::string ExampleFile(const std::string& name);
 // Removes every write bit (the test runs as root, so this stands for read-only

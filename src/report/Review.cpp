@@ -279,21 +279,17 @@ ReportSection FindingsSection(const ReviewInput& in) {
 
 }  // namespace
 
-SurfaceValues SurfaceOf(const FlightPoints& points) {
+namespace {
+SurfaceValues Point0(const TuArray& tu, const CrdArray& crd) {
   SurfaceValues v;
-  if (points.TuPoints.Count() > 0) v.T0 = points.TuPoints[0].T, v.U0 = points.TuPoints[0].U;
-  if (points.CrdPoints.Count() > 0)
-    v.SR0 = points.CrdPoints[0].SR, v.Az0 = points.CrdPoints[0].Az, v.El0 = points.CrdPoints[0].El;
+  if (tu.Count() > 0) v.T0 = tu[0].T, v.U0 = tu[0].U;
+  if (crd.Count() > 0) v.SR0 = crd[0].SR, v.Az0 = crd[0].Az, v.El0 = crd[0].El;
   return v;
 }
+}  // namespace
 
-SurfaceValues OriginalSurfaceOf(const FlightPoints& points) {
-  SurfaceValues v;
-  if (points.TuOrgPoints.Count() > 0) v.T0 = points.TuOrgPoints[0].T, v.U0 = points.TuOrgPoints[0].U;
-  if (points.CrdOrgPoints.Count() > 0)
-    v.SR0 = points.CrdOrgPoints[0].SR, v.Az0 = points.CrdOrgPoints[0].Az, v.El0 = points.CrdOrgPoints[0].El;
-  return v;
-}
+SurfaceValues SurfaceOf(const FlightPoints& points) { return Point0(points.TuPoints, points.CrdPoints); }
+SurfaceValues OriginalSurfaceOf(const FlightPoints& points) { return Point0(points.TuOrgPoints, points.CrdOrgPoints); }
 
 ReviewReport BuildReview(const ReviewInput& in) {
   ReviewReport report;

@@ -7,6 +7,7 @@
 #include <numbers>
 #include <sstream>
 
+#include "TestSupport.h"
 #include "charts/Derived.h"
 #include "common/FileIO.h"
 #include "flight/PointFiles.h"
@@ -151,16 +152,8 @@ class ClientsTest : public ::testing::Test {
     EXPECT_TRUE(dv::WriteFileAtomic(path, bytes));
     return path;
   }
-  static std::string Run(const std::string& command) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[65536];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    pclose(p);
-    return out;
-  }
-  static bool Have(const std::string& program) { return std::system(("command -v " + program + " >/dev/null").c_str()) == 0; }
+  static std::string Run(const std::string& command) { return dvtest::CommandOutput(command); }
+  static bool Have(const std::string& program) { return dvtest::HaveProgram(program); }
 
   // Every position gpsbabel read back, in order: latitude and longitude.
   std::vector<std::pair<double, double>> ReadBack(const std::string& format, const std::string& file) {

@@ -17,16 +17,8 @@
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[65536];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-bool Have(const std::string& program) { return std::system(("command -v " + program + " >/dev/null").c_str()) == 0; }
+std::string Shell(const std::string& command) { return dvtest::CommandOutput(command); }
+bool Have(const std::string& program) { return dvtest::HaveProgram(program); }
 
 // pdftotext breaks table cells apart; compare the text with its spaces squeezed.
 std::string Squeezed(std::string text) {
