@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "TestSupport.h"
 #include "charts/Derived.h"
 #include "common/FileIO.h"
+#include "common/Helpers.h"
 #include "flight/PointFiles.h"
 #include "geo/Geodesy.h"
 #include "geo/TrackExport.h"
@@ -123,6 +125,18 @@ TEST(TrackExportTest, CsvKmlAndGpxText) {
   EXPECT_NE(kml.find("<name>20251014-1130 &lt;27612&gt;</name>"), std::string::npos);
   EXPECT_NE(kml.find("<name>Выпуск</name>"), std::string::npos);
   EXPECT_NE(kml.find("<name>Наивысшая точка</name>"), std::string::npos);
+  // The line holds the records with a position, in time order, and nothing else;
+  // the launch mark is the first of them.
+  const std::size_t from = kml.find("<coordinates>\n") + 14;
+  const std::string coordinates = kml.substr(from, kml.find("</coordinates>", from) - from);
+  ASSERT_GE(dv::PositionCount(track), 2);
+  EXPECT_EQ(std::count(coordinates.begin(), coordinates.end(), '\n'), dv::PositionCount(track));
+  const auto placed = std::find_if(track.begin(), track.end(), [](const dv::TrackRecord& r) { return r.latitude && r.longitude && r.altitude; });
+  const std::string launchText = dv::FormatFixed(*placed->longitude, 0, 7) + ',' + dv::FormatFixed(*placed->latitude, 0, 7) +
+                                 ',' + dv::FormatFixed(*placed->altitude, 0, 1);
+  EXPECT_EQ(coordinates.substr(0, launchText.size()), launchText);
+  EXPECT_NE(kml.find("<name>Выпуск</name><Point><altitudeMode>absolute</altitudeMode><coordinates>" + launchText),
+            std::string::npos);
   const auto launch = dv::EncodeDateTime(2025, 10, 14, 8, 30);
   const std::string gpx = dv::FormatTrackGpx(track, "x", *launch);
   EXPECT_NE(gpx.find("<time>2025-10-14T08:30:00Z</time>"), std::string::npos);

@@ -143,6 +143,24 @@ TEST(ReviewTest, WithoutOriginalsUnchangedFilesAreSaidSo) {
   in.surface = dv::SurfaceOf(tuOnly.Points);
   EXPECT_FALSE(in.surface.SR0.has_value());
   EXPECT_FALSE(dv::OriginalSurfaceOf(tuOnly.Points).El0.has_value());
+  // Every launch value is point 0's, of the current or of the original arrays.
+  dv::Flight sample = Sample();
+  for (dv::CrdArray* a : {&sample.Points.CrdPoints, &sample.Points.CrdOrgPoints}) {
+    (*a)[1].Az = (*a)[0].Az + 1;
+    (*a)[1].El = (*a)[0].El + 1;
+    (*a)[1].SR = (*a)[0].SR + 1;
+  }
+  const dv::SurfaceValues now = dv::SurfaceOf(sample.Points), org = dv::OriginalSurfaceOf(sample.Points);
+  const dv::CrdPoint &c0 = sample.Points.CrdPoints[0], &o0 = sample.Points.CrdOrgPoints[0];
+  EXPECT_EQ(now.SR0, c0.SR);
+  EXPECT_EQ(now.Az0, c0.Az);
+  EXPECT_EQ(now.El0, c0.El);
+  EXPECT_EQ(now.T0, sample.Points.TuPoints[0].T);
+  EXPECT_EQ(now.U0, sample.Points.TuPoints[0].U);
+  EXPECT_EQ(org.SR0, o0.SR);
+  EXPECT_EQ(org.Az0, o0.Az);
+  EXPECT_EQ(org.El0, o0.El);
+  EXPECT_EQ(org.U0, sample.Points.TuOrgPoints[0].U);
   const std::string tuText = Text(in);
   EXPECT_TRUE(Has(tuText, "Исходные данные не изменены."));
   EXPECT_TRUE(Has(tuText, "20251014-1130.crd\t0\t0\t"));
