@@ -102,6 +102,27 @@ TEST_F(RefreshTest, EverySequenceOfEditsShowsWhatAFullFillShows) {
   Select(w.lbxCRD, 10, 70);
   QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
   ExpectAsAfterAFullFill(true, "toggle after the shift");
+
+  // Back through every step and forward again: each undo and redo refreshes
+  // only what its step changed, and must show what a full fill shows. As when
+  // they were made, a shift or a telemetry correction refills the trajectory
+  // without the highlight; every other step keeps it where a range is selected.
+  const std::size_t steps = w.history().Steps().size();
+  ASSERT_GE(steps, 8u);
+  const auto highlighted = [&](std::size_t step) {
+    using Kind = dv::EditStep::Kind;
+    const Kind kind = w.history().Steps()[step].kind;
+    return window->CRDRange.IsSet() && kind != Kind::TimeShift && kind != Kind::CorrectTelemetryTime;
+  };
+  for (std::size_t i = 0; i < steps; ++i) {
+    w.idUndo->trigger();
+    ExpectAsAfterAFullFill(highlighted(w.history().Position()), ("undo " + std::to_string(i + 1)).c_str());
+  }
+  EXPECT_FALSE(w.idUndo->isEnabled());
+  for (std::size_t i = 0; i < steps; ++i) {
+    w.idRedo->trigger();
+    ExpectAsAfterAFullFill(highlighted(w.history().Position() - 1), ("redo " + std::to_string(i + 1)).c_str());
+  }
 }
 
 TEST_F(RefreshTest, OnlyTheFrontChartIsRedrawnAndTheOthersWhenShown) {
