@@ -199,6 +199,11 @@ TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {
   EXPECT_EQ(Check(Path("good/20251017-2330.org.info")).status, 2);  // an original is not a flight
   EXPECT_EQ(Check(Path("good/20251017-2330.tu")).status, 2);
   EXPECT_EQ(Check("--help").status, 0);
+  // An option whose value the command line ends before is a usage error, never
+  // a read beyond the arguments.
+  for (const char* option : {"--format", "--kml", "--gpx", "--csv", "--pdf", "--zone", "--config"}) {
+    EXPECT_EQ(Check(Path("good") + " " + option).status, 2) << option;
+  }
 }
 
 TEST(CheckOutputTest, JsonStaysValidUtf8AndCsvQuotes) {
