@@ -111,6 +111,10 @@ TEST_F(ReportWindowTest, TheReviewWithItsChangesStepsAndCharts) {
   EXPECT_NE(text.find("Станция 27612"), std::string::npos);
   EXPECT_NE(text.find("14.10.2025 11:30"), std::string::npos);
   EXPECT_NE(text.find("Давление у земли, гПа " + oldP0 + " 1010.0"), std::string::npos) << text;
+  // Each table under its own header row.
+  EXPECT_NE(text.find("Файл Точек Исключено Оригинал Точек в оригинале"), std::string::npos) << text;
+  EXPECT_NE(text.find("Поле В оригинале Сейчас"), std::string::npos) << text;
+  EXPECT_NE(text.find("№ Шаг Состояние"), std::string::npos) << text;
   EXPECT_NE(text.find("tu: исключено значений T: 21 (строки 100–120)"), std::string::npos);
   EXPECT_NE(text.find("Убрать/включить телеметрию"), std::string::npos);
   EXPECT_NE(text.find("выполнен"), std::string::npos);
