@@ -161,6 +161,22 @@ TEST(ReviewTest, WithoutOriginalsUnchangedFilesAreSaidSo) {
   EXPECT_EQ(org.Az0, o0.Az);
   EXPECT_EQ(org.El0, o0.El);
   EXPECT_EQ(org.U0, sample.Points.TuOrgPoints[0].U);
+  // A telemetry file of one point still has its launch values.
+  dv::Flight single = Sample();
+  const dv::TuPoint t0 = single.Points.TuPoints[0];
+  single.Points.TuPoints.Clear();
+  single.Points.TuPoints.Add(t0);
+  EXPECT_EQ(dv::SurfaceOf(single.Points).T0, t0.T);
+
+  // An exclusion alone is a change of the file's points.
+  dv::Flight excluded = Sample();
+  excluded.Points.CrdPoints[5].Excluded = true;
+  dv::ReviewInput withExclusion = in;
+  withExclusion.flight = &excluded;
+  withExclusion.surface = dv::SurfaceOf(excluded.Points);
+  const std::string excludedText = Text(withExclusion);
+  EXPECT_TRUE(Has(excludedText, "crd: исключено"));
+  EXPECT_FALSE(Has(excludedText, "crd: точки не изменены"));
   const std::string tuText = Text(in);
   EXPECT_TRUE(Has(tuText, "Исходные данные не изменены."));
   EXPECT_TRUE(Has(tuText, "20251014-1130.crd\t0\t0\t"));
