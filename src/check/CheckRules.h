@@ -22,7 +22,7 @@ enum class CheckRule : std::uint8_t {
   UJump,
   TStuck,        // one value repeated for a long stretch while the sonde rises
   UStuck,
-  TRange,        // a temperature no atmosphere holds
+  TRange,        // a temperature no atmosphere holds (or the ±99 a dead channel gives)
   SRSpike,       // slant range off its running median
   SRJump,        // slant range changing faster than a balloon can move
   AzSpike,       // an angle whose third differences break out
@@ -35,14 +35,18 @@ enum class CheckRule : std::uint8_t {
   TuRepeat,      // a time given twice in a row
   CrdRepeat,
   TimeDrift,     // the telemetry clock running at another rate than the radar's
+  URange,        // a humidity beyond saturation (or below zero) by more than the sensor allows
+  TuTimeFailure,   // the first time that runs backwards, as the open reports it
+  CrdTimeFailure,
 };
-inline constexpr int kRuleCount = static_cast<int>(CheckRule::TimeDrift) + 1;
+inline constexpr int kRuleCount = static_cast<int>(CheckRule::CrdTimeFailure) + 1;
 
 // Which of a telemetry point's two values a rule is about.
 enum class TuValue : std::uint8_t { None, T, U, Both };
 
 struct RuleInfo {
   const char* name;  // short, Russian
+  const char* id;    // stable, for programs that read the checker's output
   CheckFile file;
   TuValue value;     // telemetry rules: the value the finding is about
   int decimals;      // of the value and the threshold as shown
@@ -60,6 +64,8 @@ struct Finding {
   double lastTime = 0;
   double value = 0;      // what broke the rule (the largest departure of the run)
   double threshold = 0;  // what it was held against
+  // Gaps: the records missing over the stretch and the records it should hold.
+  int missing = 0, expected = 0;
 };
 
 // Every threshold, with what a sounding gives: a balloon rising 3-8 m/s,
@@ -75,14 +81,16 @@ struct CheckThresholds {
   double tMax = 50.0;        // °C, the hottest
   double srSpike = 150.0;    // m off the median of 11 points
   double srSpeed = 150.0;    // m/s, faster than wind and ascent together
-  double azSpike = 1.5;      // ° of third difference
-  double elSpike = 1.0;      // ° of third difference
+  double uOver = 5.0;        // % above saturation (or below zero) a sensor can read
+  double azSpike = 150.0;    // m the sonde moves across the line of sight by an azimuth spike
+  double elSpike = 150.0;    // m it moves by an elevation spike
   double rateWindow = 60.0;  // s over which the ascent rate is taken
   double rateMin = 1.0;      // m/s
   double rateMax = 12.0;     // m/s
   double heightFall = 150.0;   // m below the highest height so far
   double settleTime = 60.0;    // s after launch before the angle rules apply
   double gap = 10.0;           // s without a record
+  double gapMerge = 60.0;      // s between gaps that are told as one
   double driftWindow = 600.0;  // s over which the two clocks are compared
   double drift = 1.0;          // s the clocks may part within one window
 };

@@ -51,8 +51,10 @@ std::vector<SeriesId> SeriesOf(CheckRule rule) {
     case CheckRule::TRange: return {SeriesId::T};
     case CheckRule::USpike:
     case CheckRule::UJump:
-    case CheckRule::UStuck: return {SeriesId::U};
+    case CheckRule::UStuck:
+    case CheckRule::URange: return {SeriesId::U};
     case CheckRule::TuGap:
+    case CheckRule::TuTimeFailure:
     case CheckRule::TuRepeat:
     case CheckRule::TimeDrift: return {SeriesId::T, SeriesId::U};
     case CheckRule::SRSpike:
@@ -63,7 +65,8 @@ std::vector<SeriesId> SeriesOf(CheckRule rule) {
     case CheckRule::AscentRate:
     case CheckRule::HeightFall: return {SeriesId::Z, SeriesId::XY};
     case CheckRule::CrdGap:
-    case CheckRule::CrdRepeat: return {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY};
+    case CheckRule::CrdRepeat:
+    case CheckRule::CrdTimeFailure: return {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY};
   }
   return {};
 }
