@@ -47,24 +47,64 @@ struct Slot {
 std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std::uint32_t seed) {
   Dice dice(seed);
   std::vector<InjectedFault> faults;
-  // Stretches of 300 rows with 60 rows of margin on each side; the clock
+  // Stretches of 240 rows with 50 rows of margin on each side; the clock
   // fault runs to the end, so it takes the last stretch.
   std::vector<Slot> slots;
-  for (int a = 200; a + 300 <= 6300; a += 300) {
-    if (a + 300 > 4150 && a < 4350) continue;
-    slots.push_back({a + 60, a + 240});
+  for (int a = 200; a + 240 <= 6300; a += 240) {
+    if (a + 240 > 4150 && a < 4350) continue;
+    slots.push_back({a + 50, a + 190});
   }
-  std::vector<CheckRule> kinds;
-  for (int r = 0; r < dv::kRuleCount; ++r)
-    if (static_cast<CheckRule>(r) != CheckRule::TimeDrift) kinds.push_back(static_cast<CheckRule>(r));
-  // Shuffle the kinds over the stretches.
+  // The harder forms, as rules of their own here; put back to their rules below.
+  constexpr int kSaturation = dv::kRuleCount, kDeadT = kSaturation + 1, kAfterDropout = kSaturation + 2,
+                kFarAngle = kSaturation + 3;
+  static constexpr const char* kKindNames[] = {"U у насыщения", "T = ±99", "Выброс дальности у пропуска",
+                                               "Выброс угла места вдали"};
+  std::vector<int> kinds;
+  for (int r = 0; r < dv::kRuleCount; ++r) {
+    const auto rule = static_cast<CheckRule>(r);
+    if (rule != CheckRule::TimeDrift && rule != CheckRule::TuTimeFailure && rule != CheckRule::CrdTimeFailure)
+      kinds.push_back(r);
+  }
+  for (int k = kSaturation; k <= kFarAngle; ++k) kinds.push_back(k);
+  // Shuffle the kinds over the stretches; the far angle spike takes the last
+  // stretch, where the range is longest.
   for (std::size_t i = kinds.size(); i > 1; --i) std::swap(kinds[i - 1], kinds[static_cast<std::size_t>(dice.Int(0, static_cast<int>(i) - 1))]);
+  const std::size_t used = std::min(kinds.size(), slots.size());
+  std::swap(*std::find(kinds.begin(), kinds.end(), kFarAngle), kinds[used - 1]);
   std::vector<std::pair<int, int>> gaps;  // (row, records removed), applied last
-  for (std::size_t k = 0; k < kinds.size() && k < slots.size(); ++k) {
+  for (std::size_t k = 0; k < used; ++k) {
     const Slot s = slots[k];
-    const CheckRule rule = kinds[k];
+    const int kind = kinds[k];
     int first = dice.Int(s.from, s.from + 60);
     int last = first;
+    if (kind >= kSaturation) {
+      const char* name = kKindNames[kind - kSaturation];
+      if (kind == kSaturation) {
+        // The channel wetted or iced: 100 % from one record on, for 70-150 s.
+        last = first + dice.Int(70, 150);
+        for (int i = first; i <= last; ++i) tu[i].U = 100.0f;
+        faults.push_back({CheckRule::UStuck, first, last, name});
+      } else if (kind == kDeadT) {
+        last = first + dice.Int(0, 1);
+        for (int i = first; i <= last; ++i) tu[i].T = dice.Sign() > 0 ? 99.0f : -99.0f;
+        faults.push_back({CheckRule::TRange, first, last, name});
+      } else if (kind == kAfterDropout) {
+        // 20-60 records lost just before a range spike: after the removal the
+        // spike is the first record after the dropout.
+        const int count = dice.Int(20, 60);
+        crd[first].SR += dice.Sign() * dice.Between(300, 3000);
+        gaps.emplace_back(-(first - count), count);
+        faults.push_back({CheckRule::SRSpike, first, first, name});
+      } else {
+        // Far out, a small angle is a long way: 200-1000 m across the line of sight.
+        last = first + dice.Int(0, 1);
+        const double size = dice.Sign() * dice.Between(200, 1000) / crd[first].SR * kRadToDeg;
+        for (int i = first; i <= last; ++i) crd[i].El += size;
+        faults.push_back({CheckRule::ElSpike, first, last, name});
+      }
+      continue;
+    }
+    const auto rule = static_cast<CheckRule>(kind);
     switch (rule) {
       case CheckRule::TSpike: {
         last = first + dice.Int(0, 2);
@@ -120,9 +160,18 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
       }
       case CheckRule::AzSpike:
       case CheckRule::ElSpike: {
+        // An angle off by what moves the sonde 200-1000 m across the line of sight.
         last = first + dice.Int(0, 1);
-        const double size = dice.Sign() * (rule == CheckRule::AzSpike ? dice.Between(1, 5) : dice.Between(0.7, 3));
+        const double metres = dice.Sign() * dice.Between(200, 1000);
+        const double across = rule == CheckRule::AzSpike ? crd[first].SR * std::cos(crd[first].El / kRadToDeg)
+                                                         : crd[first].SR;
+        const double size = metres / across * kRadToDeg;
         for (int i = first; i <= last; ++i) (rule == CheckRule::AzSpike ? crd[i].Az : crd[i].El) += size;
+        break;
+      }
+      case CheckRule::URange: {
+        last = first + dice.Int(0, 1);
+        for (int i = first; i <= last; ++i) tu[i].U = static_cast<float>(dice.Between(106, 114));
         break;
       }
       case CheckRule::AscentRate: {
@@ -159,6 +208,8 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
         --first;
         break;
       case CheckRule::TimeDrift:
+      case CheckRule::TuTimeFailure:
+      case CheckRule::CrdTimeFailure:
         break;
     }
     faults.push_back({rule, first, last});
@@ -218,8 +269,14 @@ DetectionScore ScoreRules(const dv::TuArray& tu, const dv::CrdArray& crd, int va
     const std::vector<dv::Finding> findings = dv::RunChecks(t, c, limits);
     for (const InjectedFault& f : faults) {
       RuleScore& r = score.rules[static_cast<int>(f.rule)];
+      const bool found = IsFound(f, findings);
       ++r.injected;
-      r.found += IsFound(f, findings) ? 1 : 0;
+      r.found += found ? 1 : 0;
+      if (!f.kind) continue;
+      auto k = std::find_if(score.kinds.begin(), score.kinds.end(), [&](const KindScore& s) { return s.kind == f.kind; });
+      if (k == score.kinds.end()) k = score.kinds.insert(score.kinds.end(), KindScore{f.kind});
+      ++k->injected;
+      k->found += found ? 1 : 0;
     }
   }
   return score;

@@ -15,11 +15,14 @@ struct InjectedFault {
   dv::CheckRule rule;  // the rule meant to find it
   int firstRow;        // rows of the faulted arrays
   int lastRow;
+  const char* kind = nullptr;  // a fault of the rule's in a harder form; nothing for the plain one
 };
 
 // One fault of each kind, each in a stretch of its own between 200 s and the
-// end, away from the clean flight's own radar dropout (4150-4350 s). The clean
-// arrays must hold a 1-s flight of at least 7,000 records.
+// end, away from the clean flight's own radar dropout (4150-4350 s). Besides one
+// of each rule: humidity held at saturation, a temperature of exactly ±99, a
+// range spike just after a radar dropout and an elevation spike at long range.
+// The clean arrays must hold a 1-s flight of at least 7,000 records.
 std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std::uint32_t seed);
 
 // Whether a finding of the fault's rule, in its file, overlaps its rows (with
@@ -31,8 +34,14 @@ struct RuleScore {
   int found = 0;
   int cleanFindings = 0;  // on the clean flight
 };
+struct KindScore {
+  std::string kind;
+  int injected = 0;
+  int found = 0;
+};
 struct DetectionScore {
   std::vector<RuleScore> rules = std::vector<RuleScore>(dv::kRuleCount);
+  std::vector<KindScore> kinds;  // the harder forms, each counted in its rule's score too
   int cleanPoints = 0;  // telemetry and coordinate points of the clean flight
 };
 // The rules on `variants` faulted copies (seeds 1..variants) and on the clean flight.

@@ -2,8 +2,10 @@
 //   build/tools/devirarav_check_score examples/20251014-1130 [VARIANTS]
 // One line per rule: faults put in over VARIANTS seeded copies (50 unless
 // given), how many a finding of that rule covered, and the rule's findings on
-// the clean flight itself.
+// the clean flight itself; then the harder forms of some faults (saturation,
+// ±99, next to a dropout, far out), each also counted under its rule.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,6 +44,12 @@ int main(int argc, char** argv) {
     std::printf("%s%*s %8d %6d %6.1f%% %6d %10.2f\n", name.c_str(), 24 - chars, "", s.injected, s.found,
                 s.injected ? 100.0 * s.found / s.injected : 0.0, s.cleanFindings,
                 2000.0 * s.cleanFindings / score.cleanPoints);
+  }
+  for (const dvtools::KindScore& k : score.kinds) {
+    int chars = 0;
+    for (unsigned char c : k.kind) chars += (c & 0xC0) != 0x80;
+    std::printf("  %s%*s %8d %6d %6.1f%%\n", k.kind.c_str(), std::max(0, 22 - chars), "", k.injected, k.found,
+                k.injected ? 100.0 * k.found / k.injected : 0.0);
   }
   std::printf("%-24s %8d %6d %6.1f%% %6d %10.2f\n", "all", injected, found, 100.0 * found / injected, clean,
               2000.0 * clean / score.cleanPoints);

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <numbers>
 #include <tuple>
 
 #include "charts/Derived.h"
 #include "common/Helpers.h"
+#include "flight/PointFiles.h"
+#include "open/Checks.h"
 
 namespace dv {
 
@@ -22,17 +25,27 @@ constexpr double kUMin = 0.0, kUMax = 100.0;
 struct Channel {
   std::vector<int> row;
   std::vector<double> t, v;
+  // Whether the observer excluded a point between this one and the one before:
+  // nothing is judged across it, so that taking points out finds nothing new.
+  std::vector<char> afterHole;
+  bool holePending = false;
   int size() const { return static_cast<int>(row.size()); }
   void reserve(int n) {
     row.reserve(static_cast<std::size_t>(n));
     t.reserve(static_cast<std::size_t>(n));
     v.reserve(static_cast<std::size_t>(n));
+    afterHole.reserve(static_cast<std::size_t>(n));
   }
   void add(int r, double time, double value) {
     row.push_back(r);
     t.push_back(time);
     v.push_back(value);
+    afterHole.push_back(holePending ? 1 : 0);
+    holePending = false;
   }
+  void hole() { holePending = !row.empty(); }
+  // Neighbours close enough in time to be judged against each other.
+  bool joined(int i, double gap) const { return t[i] - t[i - 1] <= gap && !afterHole[i]; }
 };
 
 class Findings {
@@ -42,9 +55,9 @@ class Findings {
     add(rule, c.row[static_cast<std::size_t>(first)], c.row[static_cast<std::size_t>(last)],
         c.t[static_cast<std::size_t>(first)], c.t[static_cast<std::size_t>(last)], value, threshold);
   }
-  void add(CheckRule rule, int firstRow, int lastRow, double firstTime, double lastTime, double value,
-           double threshold) {
-    out_.push_back(Finding{rule, file_, firstRow, lastRow, firstTime, lastTime, value, threshold});
+  Finding& add(CheckRule rule, int firstRow, int lastRow, double firstTime, double lastTime, double value,
+               double threshold) {
+    return out_.emplace_back(Finding{rule, file_, firstRow, lastRow, firstTime, lastTime, value, threshold});
   }
 
  private:
@@ -83,14 +96,15 @@ double MedianOf(std::array<double, N>& w, int m) {
 // local trend (the median slope) taken out first: on a steady climb the
 // median alone would lag a step behind, and a step in the middle of a climb
 // would look like a spike at its edge.
-double DepartureAt(const Channel& c, int i) {
-  const int n = c.size();
-  int from = std::max(0, i - kMedianHalf);
-  int to = std::min(n - 1, i + kMedianHalf);
+// Only the points of its own stretch count: across a dropout the value has
+// moved on by what the time allows.
+double DepartureAt(const Channel& c, int i, int first, int last) {
+  int from = std::max(first, i - kMedianHalf);
+  int to = std::min(last, i + kMedianHalf);
   // Near an end the window slides inwards, so it keeps its 11 points.
   if (to - from < 2 * kMedianHalf) {
-    if (from == 0) to = std::min(n - 1, 2 * kMedianHalf);
-    if (to == n - 1) from = std::max(0, n - 1 - 2 * kMedianHalf);
+    if (from == first) to = std::min(last, first + 2 * kMedianHalf);
+    if (to == last) from = std::max(first, last - 2 * kMedianHalf);
   }
   std::array<double, 2 * kMedianHalf + 1> w{};
   int m = 0;
@@ -107,17 +121,24 @@ double DepartureAt(const Channel& c, int i) {
 // Points off the running median of their neighbours by more than `threshold`.
 // The median is taken only near a sharp bend (a second difference over half
 // the threshold): a spike always makes one, and a clean flight has few.
-std::vector<char> Spikes(const Channel& c, double threshold, CheckRule rule, Findings& out) {
+std::vector<char> Spikes(const Channel& c, double threshold, double gap, CheckRule rule, Findings& out) {
   const int n = c.size();
   std::vector<char> spike(static_cast<std::size_t>(n), 0);
   if (n < 5 || !(threshold > 0)) return spike;
   std::vector<double> dev(static_cast<std::size_t>(n), 0.0);
+  // The stretch of each point: no dropout longer than `gap` inside it.
+  std::vector<int> first(static_cast<std::size_t>(n), 0), last(static_cast<std::size_t>(n), n - 1);
+  for (int i = 1; i < n; ++i) first[i] = c.t[i] - c.t[i - 1] <= gap ? first[i - 1] : i;
+  for (int i = n - 2; i >= 0; --i) last[i] = c.t[i + 1] - c.t[i] <= gap ? last[i + 1] : i;
   int lookedTo = -1;  // the median is taken once per point
   for (int i = 2; i < n; ++i) {
+    if (first[i] > i - 2) continue;
     const double bend = c.v[i] - 2 * c.v[i - 1] + c.v[i - 2];
     if (!(std::fabs(bend) > threshold / 2)) continue;
     for (int k = std::max(lookedTo + 1, i - 4); k <= std::min(n - 1, i + 2); ++k) {
-      const double d = DepartureAt(c, k);
+      // Fewer than 5 points of its own stretch: nothing to hold it against.
+      if (last[k] - first[k] < 4) continue;
+      const double d = DepartureAt(c, k, first[k], last[k]);
       dev[k] = d;
       spike[k] = std::fabs(d) > threshold;
       lookedTo = k;
@@ -127,14 +148,51 @@ std::vector<char> Spikes(const Channel& c, double threshold, CheckRule rule, Fin
   return spike;
 }
 
-// Steps between consecutive points faster than `perSecond`; points of a spike
-// are left to the spike.
-void Jumps(const Channel& c, const std::vector<char>& spike, double perSecond, CheckRule rule, Findings& out) {
-  if (!(perSecond > 0)) return;
+struct Jump {
+  int at;  // the point after the step
+  double rate;
+};
+
+// Steps between consecutive points faster than `perSecond`, as a rate over the
+// time they span (across a dropout too); points of a spike are left to the spike.
+std::vector<Jump> FindJumps(const Channel& c, const std::vector<char>& spike, double perSecond) {
+  std::vector<Jump> jumps;
+  if (!(perSecond > 0)) return jumps;
   for (int i = 1; i < c.size(); ++i) {
-    if (spike[i] || spike[i - 1]) continue;
+    if (spike[i] || spike[i - 1] || c.afterHole[i]) continue;
     const double rate = (c.v[i] - c.v[i - 1]) / std::max(1.0, c.t[i] - c.t[i - 1]);
-    if (std::fabs(rate) > perSecond) out.add(rule, c, i - 1, i, rate, perSecond);
+    if (std::fabs(rate) > perSecond) jumps.push_back({i, rate});
+  }
+  return jumps;
+}
+
+void Jumps(const Channel& c, const std::vector<char>& spike, double perSecond, CheckRule rule, Findings& out) {
+  for (const Jump& j : FindJumps(c, spike, perSecond)) out.add(rule, c, j.at - 1, j.at, j.rate, perSecond);
+}
+
+// Range jumps: a step away that a step of about the same size brings back
+// within `within` seconds marks the points between as shifted, and the finding
+// names them, so that the shifted stretch is what "Убрать найденное" takes.
+// The points each finding names are marked in `named`.
+void RangeJumps(const Channel& c, const std::vector<char>& spike, double perSecond, double within,
+                std::vector<char>& named, Findings& out) {
+  const std::vector<Jump> jumps = FindJumps(c, spike, perSecond);
+  const auto stepOf = [&c](const Jump& j) { return c.v[j.at] - c.v[j.at - 1]; };
+  for (std::size_t k = 0; k < jumps.size(); ++k) {
+    const double out1 = stepOf(jumps[k]);
+    std::size_t back = k;
+    for (std::size_t m = k + 1; m < jumps.size() && c.t[jumps[m].at - 1] - c.t[jumps[k].at] <= within; ++m) {
+      const double ratio = -stepOf(jumps[m]) / out1;
+      if (ratio > 0.5 && ratio < 2) {
+        back = m;
+        break;
+      }
+    }
+    const int first = back == k ? jumps[k].at - 1 : jumps[k].at;
+    const int last = back == k ? jumps[k].at : jumps[back].at - 1;
+    out.add(CheckRule::SRJump, c, first, last, jumps[k].rate, perSecond);
+    for (int i = first; i <= last; ++i) named[i] = 1;
+    k = back;
   }
 }
 
@@ -150,15 +208,16 @@ struct HeightTrack {
   }
 };
 
-void Stuck(const Channel& c, bool atLimitsIsNormal, const HeightTrack& height, const CheckThresholds& l,
+void Stuck(const Channel& c, bool atZeroIsNormal, const HeightTrack& height, const CheckThresholds& l,
            CheckRule rule, Findings& out) {
   const int n = c.size();
   for (int i = 0; i < n;) {
     int j = i;
     while (j + 1 < n && c.v[j + 1] == c.v[i]) ++j;
     const double duration = c.t[j] - c.t[i];
-    // Humidity rests at 0 % or 100 % for minutes in dry air or in cloud.
-    const bool limit = atLimitsIsNormal && (c.v[i] <= kUMin || c.v[i] >= kUMax);
+    // Humidity rests at 0 % for minutes in dry air; a channel held at
+    // saturation is a wetted or iced sensor, and is found like any other.
+    const bool limit = atZeroIsNormal && c.v[i] <= kUMin;
     if (j > i && !limit && duration >= l.stuckTime) {
       const double rise = height.at(c.t[j]) - height.at(c.t[i]);
       // Without the radar's heights the time alone decides.
@@ -168,50 +227,79 @@ void Stuck(const Channel& c, bool atLimitsIsNormal, const HeightTrack& height, c
   }
 }
 
-// Angle spikes from third differences (x[j] - 3x[j-1] + 3x[j-2] - x[j-3]):
-// a lone spike of size A gives A, -3A, 3A, -A. A run of differences over the
-// threshold marks a stretch; its points off the line through the points just
-// outside it by more than a third of the threshold are the finding.
-void AngleSpikes(const Channel& c, double threshold, double gap, CheckRule rule, Findings& out) {
+// The metres an angle step of one degree moves the sonde at each point: the
+// slant range for the elevation, its horizontal part for the azimuth.
+struct AngleChannel : Channel {
+  std::vector<double> metresPerDegree;
+  void add(int r, double time, double value, double perDegree) {
+    Channel::add(r, time, value);
+    metresPerDegree.push_back(perDegree);
+  }
+};
+
+// Angle spikes, judged by how far they move the sonde: the same angle error is
+// noise at 1 km and a wrong position at 70 km. Third differences
+// (x[j] - 3x[j-1] + 3x[j-2] - x[j-3]) find them: a lone spike of size A gives
+// A, -3A, 3A, -A. A run of differences over twice the bound marks a stretch;
+// its points off the line through the points just outside it by more than the
+// bound are the finding. The bound rises where the track itself is noisy (six
+// times its robust spread, from the differences around), so that a patch of
+// jitter at long range is not taken for spikes.
+void AngleSpikes(const AngleChannel& c, double threshold, double gap, CheckRule rule, Findings& out) {
   const int n = c.size();
   if (n < 8 || !(threshold > 0)) return;
-  // The difference holds only for evenly spaced points: a hole (a missing or
-  // excluded point) leaves it out.
+  // The difference holds only for evenly spaced points in one stretch: a hole
+  // (a missing or excluded point) leaves it out.
   auto d3 = [&](int j) {
     if (j < 3) return 0.0;
     const double a = c.t[j] - c.t[j - 1], b = c.t[j - 1] - c.t[j - 2], e = c.t[j - 2] - c.t[j - 3];
     const double shortest = std::min({a, b, e}), longest = std::max({a, b, e});
     if (!(shortest > 0) || longest > 1.5 * shortest || longest > gap) return 0.0;
-    return c.v[j] - 3 * c.v[j - 1] + 3 * c.v[j - 2] - c.v[j - 3];
+    if (c.afterHole[j] || c.afterHole[j - 1] || c.afterHole[j - 2]) return 0.0;
+    return (c.v[j] - 3 * c.v[j - 1] + 3 * c.v[j - 2] - c.v[j - 3]) * c.metresPerDegree[j];
   };
+  std::vector<double> d(static_cast<std::size_t>(n), 0.0);
+  for (int j = 3; j < n; ++j) d[j] = d3(j);
+  // The spread per block of points: the median of |d|, as a standard deviation
+  // of one point's position (white noise of s gives differences of s * sqrt(20)).
+  constexpr int kBlock = 64;
+  std::vector<double> bound(static_cast<std::size_t>((n + kBlock - 1) / kBlock), threshold);
+  std::array<double, kBlock> w{};
+  for (int b = 0; b * kBlock < n; ++b) {
+    int m = 0;
+    for (int j = b * kBlock; j < std::min(n, (b + 1) * kBlock); ++j)
+      if (d[j] != 0) w[m++] = std::fabs(d[j]);
+    if (m < kBlock / 4) continue;
+    const double spread = 1.4826 * MedianOf(w, m) / std::sqrt(20.0);
+    bound[b] = std::max(threshold, 6 * spread);
+  }
+  const auto boundAt = [&](int j) { return bound[static_cast<std::size_t>(j / kBlock)]; };
   for (int j = 3; j < n; ++j) {
-    double worst = d3(j);
-    if (!(std::fabs(worst) > threshold)) continue;
+    double worst = d[j];
+    if (!(std::fabs(worst) > 2 * boundAt(j))) continue;
     const int first = j;
     int last = j;
     // Two spikes side by side leave a small difference between large ones.
     for (int k = j + 1; k < n && k <= last + 3; ++k) {
-      const double d = d3(k);
-      if (std::fabs(d) > threshold) {
+      if (std::fabs(d[k]) > 2 * boundAt(k)) {
         last = k;
-        if (std::fabs(d) > std::fabs(worst)) worst = d;
+        if (std::fabs(d[k]) > std::fabs(worst)) worst = d[k];
       }
     }
     const int from = std::max(0, first - 3), to = last;
     const int p = std::max(0, from - 1), q = std::min(n - 1, to + 1);
     const double slope = c.t[q] > c.t[p] ? (c.v[q] - c.v[p]) / (c.t[q] - c.t[p]) : 0.0;
-    int a = -1, b = -1, far = from;
-    double farthest = -1;
+    int a = -1, b = -1;
+    double farthest = 0;
     for (int k = from; k <= to; ++k) {
-      const double off = std::fabs(c.v[k] - (c.v[p] + slope * (c.t[k] - c.t[p])));
-      if (off > farthest) farthest = off, far = k;
-      if (off > threshold / 3) {
+      const double off = (c.v[k] - (c.v[p] + slope * (c.t[k] - c.t[p]))) * c.metresPerDegree[k];
+      if (std::fabs(off) > boundAt(k)) {
         if (a < 0) a = k;
         b = k;
+        if (std::fabs(off) > std::fabs(farthest)) farthest = off;
       }
     }
-    if (a < 0) a = b = far;
-    out.add(rule, c, a, b, worst, threshold);
+    if (a >= 0) out.add(rule, c, a, b, farthest, boundAt(a));
     j = last;
   }
 }
@@ -219,11 +307,16 @@ void AngleSpikes(const Channel& c, double threshold, double gap, CheckRule rule,
 struct HeightPoint {
   int row;
   double t, z;
+  bool afterHole = false;  // the observer excluded a point just before this one
 };
 
+// The ascent rate over a window centred on each point; the points whose window
+// breaks a bound are the finding, so that it names where the height went
+// wrong rather than every window that saw it. A window needs points on both
+// sides of its centre, half a window apart at least.
 void AscentRate(const std::vector<HeightPoint>& h, int top, const CheckThresholds& l, Findings& out) {
-  const double w = l.rateWindow;
-  if (!(w > 0) || top <= 0) return;
+  const double half = l.rateWindow / 2;
+  if (!(half > 0) || top <= 0) return;
   int open = -1, end = -1;  // the finding being built: from point `open` to `end`
   double worst = 0, crossed = 0;
   auto flush = [&] {
@@ -231,22 +324,29 @@ void AscentRate(const std::vector<HeightPoint>& h, int top, const CheckThreshold
     out.add(CheckRule::AscentRate, h[open].row, h[end].row, h[open].t, h[end].t, worst, crossed);
     open = -1;
   };
-  int j = 0;
-  for (int i = 0; i < top; ++i) {
-    j = std::max(j, i + 1);
-    while (j < top && h[j].t < h[i].t + w) ++j;
+  // No window reaches across points the observer took out.
+  std::vector<int> runStart(static_cast<std::size_t>(top) + 1, 0);
+  for (int k = 1; k <= top; ++k) runStart[k] = h[k].afterHole ? k : runStart[k - 1];
+  int i = 0, j = 0;
+  for (int c = 0; c <= top; ++c) {
+    i = std::max(i, runStart[c]);
+    while (i < c && h[i].t < h[c].t - half) ++i;
+    j = std::max(j, c);
+    while (j < top && !h[j + 1].afterHole && h[j + 1].t <= h[c].t + half) ++j;
     const double span = h[j].t - h[i].t;
-    if (span < w || span > 1.5 * w) continue;  // short of a window, or across a gap
-    const double rate = (h[j].z - h[i].z) / span;
-    if (rate >= l.rateMin && rate <= l.rateMax) continue;
-    const double bound = rate < l.rateMin ? l.rateMin : l.rateMax;
-    if (open >= 0 && i > end) flush();
-    if (open < 0) {
-      open = i, end = j, worst = rate, crossed = bound;
-    } else {
-      end = std::max(end, j);
-      if (std::fabs(rate - bound) > std::fabs(worst - crossed)) worst = rate, crossed = bound;
+    if (!(span >= half) || h[c].t - h[i].t < half / 2 || h[j].t - h[c].t < half / 2 || h[j].row - h[i].row < 3) {
+      flush();
+      continue;
     }
+    const double rate = (h[j].z - h[i].z) / span;
+    if (rate >= l.rateMin && rate <= l.rateMax) {
+      flush();
+      continue;
+    }
+    const double bound = rate < l.rateMin ? l.rateMin : l.rateMax;
+    if (open < 0) open = c, worst = rate, crossed = bound;
+    end = c;
+    if (std::fabs(rate - bound) > std::fabs(worst - crossed)) worst = rate, crossed = bound;
   }
   flush();
 }
@@ -276,12 +376,37 @@ struct Times {
   std::vector<double> t;
 };
 
-void Gaps(const Times& s, double gap, CheckRule rule, Findings& out) {
+double NominalStep(const Times& s, double gap);
+
+// Dropouts longer than `gap`; one that starts within `merge` seconds of the end
+// of the one before is told with it, with the records missing over the whole
+// stretch at the nominal step.
+void Gaps(const Times& s, double gap, double merge, CheckRule rule, Findings& out) {
   if (!(gap > 0)) return;
+  const double nominal = NominalStep(s, gap);
+  const double step = nominal > 0 ? nominal : 1.0;
+  std::size_t open = 0, close = 0;  // the stretch being built: from record `open` to `close`
+  bool building = false;
+  double longest = 0;
+  auto flush = [&] {
+    if (!building) return;
+    const double span = s.t[close] - s.t[open];
+    const int expected = static_cast<int>(std::lround(span / step)) + 1;
+    const int present = static_cast<int>(close - open) + 1;
+    Finding& f = out.add(rule, s.row[open], s.row[close], s.t[open], s.t[close], longest, gap);
+    f.expected = expected;
+    f.missing = std::max(0, expected - present);
+    building = false;
+  };
   for (std::size_t i = 1; i < s.t.size(); ++i) {
-    const double step = s.t[i] - s.t[i - 1];
-    if (step > gap) out.add(rule, s.row[i - 1], s.row[i], s.t[i - 1], s.t[i], step, gap);
+    const double dt = s.t[i] - s.t[i - 1];
+    if (!(dt > gap)) continue;
+    if (building && s.t[i - 1] - s.t[close] > merge) flush();
+    if (!building) open = i - 1, longest = 0, building = true;
+    close = i;
+    longest = std::max(longest, dt);
   }
+  flush();
 }
 
 void Repeats(const Times& s, CheckRule rule, Findings& out) {
@@ -390,6 +515,33 @@ double HeightOf(const CrdPoint& p) {
 
 bool UsableCrd(double value) { return std::isfinite(value) && value > kCrdMissingLimit; }
 
+// Whether the reader flagged the point (a mark or a value out of range), so
+// that its exclusion is no choice of the observer's.
+bool FlaggedOnReading(const TuPoint& p) {
+  TuPoint q = p;
+  ApplyTuRangeFlags(q);
+  return q.TExcluded;
+}
+bool MarkedOnReading(const CrdPoint& p) { return !UsableCrd(p.SR) || p.AzAsRead || p.ElAsRead; }
+
+// Consecutive rows of a channel make one finding, with the value farthest out.
+void ReportRows(const Channel& c, CheckRule rule, double centre, const std::function<double(double)>& bound,
+                Findings& out) {
+  for (int i = 0; i < c.size();) {
+    int j = i;
+    double worst = c.v[i];
+    while (j + 1 < c.size() && c.row[j + 1] == c.row[j] + 1) {
+      ++j;
+      if (std::fabs(c.v[j] - centre) > std::fabs(worst - centre)) worst = c.v[j];
+    }
+    out.add(rule, c, i, j, worst, bound(worst));
+    i = j + 1;
+  }
+}
+
+constexpr double kDeadChannel = 99.0;  // |T| a channel gives when it reads nothing
+constexpr double kShiftWithin = 600.0;  // s within which a range step is brought back
+
 void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThresholds& l,
                     std::vector<Finding>& all) {
   Findings out(all, CheckFile::Tu);
@@ -397,43 +549,48 @@ void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThr
   Channel t, u;
   t.reserve(n);
   u.reserve(n);
-  Times times;
-  Channel hot;  // temperatures outside the possible range, kept apart from the other rules
+  Times present, times;
+  Channel hotT, hotU;  // values no air gives, kept apart from the other rules
   for (int i = 1; i < n; ++i) {
     const TuPoint& p = tu[i];
     const double time = p.Time;
     if (!std::isfinite(time)) continue;
-    if (!p.TExcluded && std::fabs(p.T) < kTlmPlotLimit) {
-      if (p.T < l.tMin || p.T > l.tMax) {
-        hot.add(i, time, p.T);
+    const bool flagged = FlaggedOnReading(p);
+    // A gap is judged on the records the file holds, whatever the observer excluded.
+    if (!(p.T < kCrdMissingLimit && p.U < kCrdMissingLimit)) {
+      present.row.push_back(i);
+      present.t.push_back(time);
+    }
+    if (p.TExcluded && !flagged) t.hole();
+    if (p.UExcluded && !flagged) u.hole();
+    if (!p.TExcluded) {
+      if (std::fabs(p.T) >= kDeadChannel || p.T < l.tMin || p.T > l.tMax) {
+        hotT.add(i, time, p.T);
       } else {
         t.add(i, time, p.T);
       }
     }
-    if (!p.UExcluded && std::fabs(p.U) < kTlmPlotLimit) u.add(i, time, p.U);
+    if (!p.UExcluded) {
+      if (p.U > kUMax + l.uOver || p.U < kUMin - l.uOver) {
+        hotU.add(i, time, p.U);
+      } else {
+        u.add(i, time, p.U);
+      }
+    }
     if (!p.TExcluded || !p.UExcluded) {
       times.row.push_back(i);
       times.t.push_back(time);
     }
   }
-  // Consecutive rows outside the range make one finding.
-  for (int i = 0; i < hot.size();) {
-    int j = i;
-    double worst = hot.v[i];
-    while (j + 1 < hot.size() && hot.row[j + 1] == hot.row[j] + 1) {
-      ++j;
-      if (std::fabs(hot.v[j]) > std::fabs(worst)) worst = hot.v[j];
-    }
-    out.add(CheckRule::TRange, hot, i, j, worst, worst < l.tMin ? l.tMin : l.tMax);
-    i = j + 1;
-  }
-  const std::vector<char> tSpike = Spikes(t, l.tSpike, CheckRule::TSpike, out);
+  ReportRows(hotT, CheckRule::TRange, 0.0, [&](double v) { return v < l.tMin ? l.tMin : l.tMax; }, out);
+  ReportRows(hotU, CheckRule::URange, (kUMin + kUMax) / 2, [&](double v) { return v < kUMin ? kUMin - l.uOver : kUMax + l.uOver; }, out);
+  const std::vector<char> tSpike = Spikes(t, l.tSpike, l.gap, CheckRule::TSpike, out);
   Jumps(t, tSpike, l.tJump, CheckRule::TJump, out);
   Stuck(t, false, height, l, CheckRule::TStuck, out);
-  const std::vector<char> uSpike = Spikes(u, l.uSpike, CheckRule::USpike, out);
+  const std::vector<char> uSpike = Spikes(u, l.uSpike, l.gap, CheckRule::USpike, out);
   Jumps(u, uSpike, l.uJump, CheckRule::UJump, out);
   Stuck(u, true, height, l, CheckRule::UStuck, out);
-  Gaps(times, l.gap, CheckRule::TuGap, out);
+  Gaps(present, l.gap, l.gapMerge, CheckRule::TuGap, out);
   Repeats(times, CheckRule::TuRepeat, out);
 }
 
@@ -445,21 +602,34 @@ struct CrdResult {
 CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::vector<Finding>& all) {
   Findings out(all, CheckFile::Crd);
   const int n = crd.Count();
-  Channel sr, az, el;
+  Channel sr;
+  AngleChannel az, el;
   sr.reserve(n);
   az.reserve(n);
   el.reserve(n);
   CrdResult r;
+  Times present;
   double unwrap = 0, lastAz = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kRadPerDeg = std::numbers::pi / 180.0;
   for (int i = 1; i < n; ++i) {
     const CrdPoint& p = crd[i];
     const double time = p.Time;
-    if (p.Excluded || !std::isfinite(time)) continue;
+    if (!std::isfinite(time)) continue;
+    const bool marked = MarkedOnReading(p);
+    if (!marked) {
+      present.row.push_back(i);
+      present.t.push_back(time);
+    }
+    if (p.Excluded) {
+      if (!marked) sr.hole(), az.hole(), el.hole();
+      continue;
+    }
     r.times.row.push_back(i);
     r.times.t.push_back(time);
     if (UsableCrd(p.SR)) sr.add(i, time, p.SR);
     const bool elUsable = !p.ElAsRead && UsableCrd(p.El);
-    if (time >= l.settleTime && elUsable) el.add(i, time, p.El);
+    if (!UsableCrd(p.SR)) continue;  // an angle moves the sonde only at a known range
+    if (time >= l.settleTime && elUsable) el.add(i, time, p.El, p.SR * kRadPerDeg);
     if (time >= l.settleTime && !p.AzAsRead && UsableCrd(p.Az) && (!elUsable || p.El < kZenithElevation)) {
       // Azimuth wrapped at 360°: 359.9 then 0.1 is a step of 0.2.
       if (!std::isnan(lastAz)) {
@@ -467,30 +637,38 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
         if (p.Az - lastAz < -180) unwrap += 360;
       }
       lastAz = p.Az;
-      az.add(i, time, p.Az + unwrap);
+      const double across = elUsable ? p.SR * std::cos(p.El * kRadPerDeg) : p.SR;
+      az.add(i, time, p.Az + unwrap, across * kRadPerDeg);
     }
   }
-  const std::vector<char> srSpike = Spikes(sr, l.srSpike, CheckRule::SRSpike, out);
-  Jumps(sr, srSpike, l.srSpeed, CheckRule::SRJump, out);
+  const std::vector<char> srSpike = Spikes(sr, l.srSpike, l.gap, CheckRule::SRSpike, out);
+  std::vector<char> srNamed = srSpike;
+  RangeJumps(sr, srSpike, l.srSpeed, kShiftWithin, srNamed, out);
   const std::size_t before = all.size();
   AngleSpikes(az, l.azSpike, l.gap, CheckRule::AzSpike, out);
   AngleSpikes(el, l.elSpike, l.gap, CheckRule::ElSpike, out);
-  // The height leaves out what the range and angle rules found already.
+  // The height leaves out what the range and angle rules found already, so that
+  // one wrong point is never taken for the highest.
   std::vector<std::pair<int, int>> suspect;
   for (int i = 0; i < sr.size(); ++i)
-    if (srSpike[i]) suspect.emplace_back(sr.row[i], sr.row[i]);
+    if (srNamed[i]) suspect.emplace_back(sr.row[i], sr.row[i]);
   for (std::size_t k = before; k < all.size(); ++k) suspect.emplace_back(all[k].firstRow, all[k].lastRow);
   std::sort(suspect.begin(), suspect.end());
   std::size_t s = 0;
   std::vector<HeightPoint> h;
   h.reserve(static_cast<std::size_t>(sr.size()));
+  bool hole = false;
   for (int i = 1; i < n; ++i) {
     const CrdPoint& p = crd[i];
+    if (p.Excluded && !MarkedOnReading(p)) hole = !h.empty();
     if (p.Excluded || !std::isfinite(p.Time) || p.AzAsRead || p.ElAsRead) continue;
     if (!UsableCrd(p.SR) || !UsableCrd(p.Az) || !UsableCrd(p.El)) continue;
     while (s < suspect.size() && suspect[s].second < i) ++s;
-    if (s < suspect.size() && suspect[s].first <= i) continue;
-    h.push_back(HeightPoint{i, p.Time, HeightOf(p)});
+    bool under = false;
+    for (std::size_t k = s; k < suspect.size() && suspect[k].first <= i; ++k) under = under || suspect[k].second >= i;
+    if (under) continue;
+    h.push_back(HeightPoint{i, p.Time, HeightOf(p), hole});
+    hole = false;
   }
   int top = 0;
   for (int i = 0; i < static_cast<int>(h.size()); ++i)
@@ -499,7 +677,7 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
   HeightFall(h, top, l.heightFall, out);
   ReportRuns(el, [&](int i) { return el.v[i] < 0; }, [&](int i) { return el.v[i]; }, CheckRule::BelowHorizon, 0.0,
              out);
-  Gaps(r.times, l.gap, CheckRule::CrdGap, out);
+  Gaps(present, l.gap, l.gapMerge, CheckRule::CrdGap, out);
   Repeats(r.times, CheckRule::CrdRepeat, out);
   r.height.t.reserve(h.size());
   r.height.z.reserve(h.size());
@@ -509,6 +687,15 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
     r.height.z.push_back(p.z);
   }
   return r;
+}
+
+// The first time that runs backwards in each file, where a time correction starts.
+template <typename Array>
+void TimeFailure(const Array& points, CheckRule rule, Findings& out) {
+  const int row = FirstTimeFailureRow(points);
+  if (row < 0) return;
+  const double inOrder = FirstTimeFailure(points).value_or(0.0);
+  out.add(rule, row, row, points[row].Time, points[row].Time, points[row].Time, inOrder);
 }
 
 }  // namespace
@@ -573,6 +760,9 @@ std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd, const Che
   }
   Findings out(all, CheckFile::Tu);
   Drift(tuTimes, c.times, limits, out);
+  TimeFailure(tu, CheckRule::TuTimeFailure, out);
+  Findings crdOut(all, CheckFile::Crd);
+  TimeFailure(crd, CheckRule::CrdTimeFailure, crdOut);
   std::sort(all.begin(), all.end(), [](const Finding& a, const Finding& b) {
     return std::tie(a.firstTime, a.rule, a.firstRow) < std::tie(b.firstTime, b.rule, b.firstRow);
   });
@@ -594,6 +784,7 @@ FindingColumns ColumnsOf(const Finding& f) {
   if (f.lastRow != f.firstRow) c.times += dash + FormatFixed(f.lastTime, 0, 1);
   const std::string unit = *info.unit ? std::string(" ") + info.unit : std::string();
   c.value = FormatFixed(f.value, 0, info.decimals) + unit;
+  if (f.expected > 0) c.value = "нет " + std::to_string(f.missing) + " из " + std::to_string(f.expected);
   c.threshold = FormatFixed(f.threshold, 0, info.decimals) + unit;
   return c;
 }

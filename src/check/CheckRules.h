@@ -82,8 +82,8 @@ struct CheckThresholds {
   double srSpike = 150.0;    // m off the median of 11 points
   double srSpeed = 150.0;    // m/s, faster than wind and ascent together
   double uOver = 5.0;        // % above saturation (or below zero) a sensor can read
-  double azSpike = 150.0;    // m the sonde moves across the line of sight by an azimuth spike
-  double elSpike = 150.0;    // m it moves by an elevation spike
+  double azSpike = 100.0;    // m the sonde moves across the line of sight by an azimuth spike
+  double elSpike = 100.0;    // m it moves by an elevation spike
   double rateWindow = 60.0;  // s over which the ascent rate is taken
   double rateMin = 1.0;      // m/s
   double rateMax = 12.0;     // m/s

@@ -92,6 +92,10 @@ FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& lim
   const InfoReadResult read = ReadInfo(infoPath, true, info);
   for (const std::string& m : read.messages) Say(r, read.ok ? Verdict::Warn : Verdict::Error, m);
   if (!read.ok) return r;
+  r.station = info.StationSynopticIndex;
+  const auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
+  r.launch = std::to_string(info.StartYear) + "-" + two(info.StartMonth) + "-" + two(info.StartDay) + "T" +
+             two(info.StartHour) + ":" + two(info.StartMinute);
   const std::string base = ChangeFileExtToNone(infoPath);
   const std::string orgInfo = base + ".org.info";
   if (FileExists(orgInfo)) {
@@ -121,11 +125,13 @@ FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& lim
   }
   if (const auto t = FirstTimeFailure(tu)) Say(r, Verdict::Warn, kTuTimeFailure + FormatFixed(*t, 0, 2));
   if (const auto t = FirstTimeFailure(crd)) Say(r, Verdict::Warn, kCrdTimeFailure + FormatFixed(*t, 0, 2));
-  if (HasFlaggedTelemetry(tu)) {
-    int flagged = 0;
-    for (int i = 1; i < tu.Count(); ++i) flagged += tu[i].TExcluded || tu[i].UExcluded;
-    Say(r, Verdict::Warn, kFlaggedOnReading + std::to_string(flagged));
-  }
+  // Point 0 is the surface or the launch: a file with nothing after it has no sounding.
+  if (haveTu && tu.Count() < 2) Say(r, Verdict::Error, kNoPoints + base + ".tu");
+  if (haveCrd && crd.Count() < 2) Say(r, Verdict::Error, kNoPoints + base + ".crd");
+  const ValueCounts counts = CountValues(tu, crd);
+  if (counts.tuOutOfRange > 0) Say(r, Verdict::Warn, kFlaggedOnReading + std::to_string(counts.tuOutOfRange));
+  if (counts.tuMissing > 0) Say(r, Verdict::Ok, kTuMissingValues + std::to_string(counts.tuMissing));
+  if (counts.crdMissing > 0) Say(r, Verdict::Ok, kCrdMissingValues + std::to_string(counts.crdMissing));
   r.findings = RunChecks(tu, crd, limits);
   if (!r.findings.empty()) r.verdict = std::max(r.verdict, Verdict::Warn);
   if (loaded && haveTu && haveCrd) loaded(r, info, tu, crd);

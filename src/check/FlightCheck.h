@@ -25,13 +25,16 @@ struct FlightReport {
   std::string path;  // the .info file
   Verdict verdict = Verdict::Ok;
   int tuPoints = 0, crdPoints = 0;
+  int station = 0;     // the station's index, once the .info is read
+  std::string launch;  // local launch date and time, "yyyy-mm-ddThh:mm", once the .info is read
   std::vector<LoadMessage> messages;
   std::vector<Finding> findings;
 };
 
-// Errors: an initial-data error, a missing or unreadable point file. Warnings:
-// the name/time mismatch, shorter originals, time failures, points flagged on
-// reading, and every finding of the rules.
+// Errors: an initial-data error, a missing or unreadable point file, a point
+// file without points. Warnings: the name/time mismatch, shorter originals,
+// time failures, values out of range on reading, and every finding of the
+// rules. Missing values (the -999 marks) are counted, and warn of nothing.
 // `loaded`, when given, sees the flight as read once its files are (not after an error).
 using FlightLoaded = std::function<void(FlightReport&, const InitialData&, const TuArray&, const CrdArray&)>;
 FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits,
@@ -44,6 +47,9 @@ FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& lim
 std::vector<std::string> FindFlights(const std::vector<std::string>& paths, std::vector<FlightReport>& unusable);
 
 inline constexpr const char* kFlaggedOnReading = "Значений tu вне диапазона: ";
+inline constexpr const char* kTuMissingValues = "Пропущенных значений tu: ";
+inline constexpr const char* kCrdMissingValues = "Пропущенных значений crd: ";
+inline constexpr const char* kNoPoints = "Нет точек: ";
 inline constexpr const char* kNoSuchPath = "Нет такого файла или папки: ";
 inline constexpr const char* kNotAnInfoFile = "Не файл начальных данных (*.info): ";
 inline constexpr const char* kOriginalNotAFlight = "Оригинальные файлы не проверяются: ";

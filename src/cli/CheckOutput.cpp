@@ -66,16 +66,45 @@ std::string CsvField(const std::string& s) {
 
 std::string Number(double v) { return FormatFixed(v, 0, 3); }
 
+// A line of the text output is one record of tab-separated fields: a tab or a
+// line break in a path or a message is written as an escape.
+std::string TextField(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char ch : s) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\t') out += "\\t";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else if (c < 0x20 || c == 0x7F) {
+      static const char* hex = "0123456789abcdef";
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+// The numbers a gap finding adds: the records missing and those expected.
+std::string GapCounts(const Finding& f, const char* separator) {
+  if (f.expected <= 0) return std::string(separator) + separator;
+  return separator + std::to_string(f.missing) + separator + std::to_string(f.expected);
+}
+
 int Count(const FlightReport& r) { return static_cast<int>(r.messages.size()); }
 
 std::string Text(const std::vector<FlightReport>& reports, bool details) {
   std::string out;
   for (const FlightReport& r : reports) {
-    out += std::string(VerdictName(r.verdict)) + "\t" + r.path + "\ttu=" + std::to_string(r.tuPoints) +
+    out += std::string(VerdictName(r.verdict)) + "\t" + TextField(r.path) + "\ttu=" + std::to_string(r.tuPoints) +
            "\tcrd=" + std::to_string(r.crdPoints) + "\tmessages=" + std::to_string(Count(r)) +
            "\tfindings=" + std::to_string(r.findings.size()) + "\n";
     if (!details) continue;
-    for (const LoadMessage& m : r.messages) out += std::string("\t") + VerdictName(m.level) + "\t" + m.text + "\n";
+    for (const LoadMessage& m : r.messages)
+      out += std::string("\t") + VerdictName(m.level) + "\t" + TextField(m.text) + "\n";
     for (const Finding& f : r.findings) {
       const FindingColumns c = ColumnsOf(f);
       out += std::string("\tfinding\t") + c.rule + "\t" + FileName(f.file) + "\t" + c.rows + "\t" + c.times +
@@ -96,16 +125,21 @@ std::string Csv(const std::vector<FlightReport>& reports, bool details) {
     return out;
   }
   // One row per message or finding; a flight with neither gets one row.
-  out = "path,verdict,kind,level,rule,file,first_row,last_row,first_time,last_time,value,threshold,text\r\n";
+  out =
+      "path,verdict,kind,level,rule,rule_id,file,first_row,last_row,first_time,last_time,value,threshold,unit,"
+      "missing,expected,text\r\n";
   for (const FlightReport& r : reports) {
     const std::string head = CsvField(r.path) + "," + VerdictName(r.verdict) + ",";
     for (const LoadMessage& m : r.messages)
-      out += head + "message," + VerdictName(m.level) + ",,,,,,,,," + CsvField(m.text) + "\r\n";
-    for (const Finding& f : r.findings)
-      out += head + "finding,warn," + CsvField(InfoOf(f.rule).name) + "," + FileName(f.file) + "," +
+      out += head + "message," + VerdictName(m.level) + ",,,,,,,,,,,,," + CsvField(m.text) + "\r\n";
+    for (const Finding& f : r.findings) {
+      const RuleInfo& info = InfoOf(f.rule);
+      out += head + "finding,warn," + CsvField(info.name) + "," + info.id + "," + FileName(f.file) + "," +
              std::to_string(f.firstRow) + "," + std::to_string(f.lastRow) + "," + Number(f.firstTime) + "," +
-             Number(f.lastTime) + "," + Number(f.value) + "," + Number(f.threshold) + ",\r\n";
-    if (r.messages.empty() && r.findings.empty()) out += head + "none,,,,,,,,,,\r\n";
+             Number(f.lastTime) + "," + Number(f.value) + "," + Number(f.threshold) + "," + CsvField(info.unit) +
+             GapCounts(f, ",") + ",\r\n";
+    }
+    if (r.messages.empty() && r.findings.empty()) out += head + "none,,,,,,,,,,,,,,\r\n";
   }
   return out;
 }
@@ -116,7 +150,9 @@ std::string Json(const std::vector<FlightReport>& reports, bool details) {
     const FlightReport& r = reports[k];
     out += k ? ",\n " : "\n ";
     out += "{\"path\": " + JsonString(r.path) + ", \"verdict\": \"" + VerdictName(r.verdict) +
-           "\", \"tu_points\": " + std::to_string(r.tuPoints) + ", \"crd_points\": " + std::to_string(r.crdPoints) +
+           "\", \"station\": " + (r.launch.empty() ? std::string("null") : std::to_string(r.station)) +
+           ", \"launch\": " + (r.launch.empty() ? std::string("null") : JsonString(r.launch)) +
+           ", \"tu_points\": " + std::to_string(r.tuPoints) + ", \"crd_points\": " + std::to_string(r.crdPoints) +
            ", \"messages\": [";
     for (std::size_t i = 0; i < r.messages.size(); ++i)
       out += std::string(i ? ", " : "") + "{\"level\": \"" + VerdictName(r.messages[i].level) +
@@ -126,11 +162,15 @@ std::string Json(const std::vector<FlightReport>& reports, bool details) {
       out += ", \"findings\": [";
       for (std::size_t i = 0; i < r.findings.size(); ++i) {
         const Finding& f = r.findings[i];
-        out += std::string(i ? ",\n   " : "\n   ") + "{\"rule\": " + JsonString(InfoOf(f.rule).name) +
-               ", \"file\": \"" + FileName(f.file) + "\", \"first_row\": " + std::to_string(f.firstRow) +
+        const RuleInfo& info = InfoOf(f.rule);
+        out += std::string(i ? ",\n   " : "\n   ") + "{\"rule\": " + JsonString(info.name) + ", \"rule_id\": \"" +
+               info.id + "\", \"file\": \"" + FileName(f.file) + "\", \"first_row\": " + std::to_string(f.firstRow) +
                ", \"last_row\": " + std::to_string(f.lastRow) + ", \"first_time\": " + Number(f.firstTime) +
-               ", \"last_time\": " + Number(f.lastTime) + ", \"value\": " + Number(f.value) +
-               ", \"threshold\": " + Number(f.threshold) + "}";
+               ", \"last_time\": " + Number(f.lastTime) + ", \"time_unit\": \"с\", \"value\": " + Number(f.value) +
+               ", \"threshold\": " + Number(f.threshold) + ", \"unit\": " + JsonString(info.unit);
+        if (f.expected > 0)
+          out += ", \"missing\": " + std::to_string(f.missing) + ", \"expected\": " + std::to_string(f.expected);
+        out += "}";
       }
       out += "]";
     }

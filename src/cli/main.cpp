@@ -30,6 +30,10 @@
 #endif
 #include "wind/Wind.h"
 
+#ifndef DEVIRARAV_VERSION
+#define DEVIRARAV_VERSION "0"
+#endif
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -48,6 +52,7 @@ constexpr const char* kUsage =
     "                  записать туда траекторию каждого выпуска (ИМЯ-track.kml и т.д.)\n"
     "  --zone ЧАСЫ     разница с ВСВ для времени GPX (по умолчанию 0)\n"
     "  --pdf ПАПКА     записать туда отчёт о каждом выпуске (ИМЯ-report.pdf)\n"
+    "  --version       показать версию программы\n"
     "Код выхода: 0 - всё в порядке, 1 - есть предупреждения, 2 - есть ошибки.\n";
 
 int Usage(const std::string& complaint) {
@@ -139,6 +144,9 @@ int main(int rawArgc, char** rawArgv) {
       optionsEnded = true;
     } else if (a == "--details") {
       details = true;
+    } else if (a == "--version") {
+      std::printf("devirarav-check %s\n", DEVIRARAV_VERSION);
+      return 0;
     } else if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       return 0;

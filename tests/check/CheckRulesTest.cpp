@@ -164,6 +164,39 @@ TEST(CheckRulesTest, TemperatureOutsideWhatAirHolds) {
   const auto cold = Only(Check(tu, CleanCrd(601)), CheckRule::TRange);
   ASSERT_TRUE(cold);
   EXPECT_EQ(cold->threshold, -95.0);
+  // A dead channel's ±99 is an impossible value too, even with bounds that take it in.
+  dv::CheckThresholds wide;
+  wide.tMin = -120, wide.tMax = 120;
+  tu = CleanTu(601);
+  tu[200].T = 99.0f;
+  tu[300].T = -99.0f;
+  const auto dead = Check(tu, CleanCrd(601), wide);
+  EXPECT_EQ(RulesOf(dead), (std::multiset{CheckRule::TRange, CheckRule::TRange}));
+  // Humidity beyond saturation by more than 5 %, or below zero by as much, is
+  // impossible; 104.9 % is a reading near saturation like any other.
+  tu = CleanTu(601);
+  tu[200].U = 110.0f;
+  tu[201].U = 112.0f;
+  tu[300].U = 104.9f;
+  tu[301].U = 104.9f;
+  tu[302].U = 104.9f;
+  tu[400].U = -5.5f;
+  dv::CheckThresholds noSpikes;
+  noSpikes.uSpike = noSpikes.uJump = 1000;
+  const auto wet = Check(tu, CleanCrd(601), noSpikes);
+  ASSERT_EQ(wet.size(), 2u);
+  EXPECT_EQ(wet[0].rule, CheckRule::URange);
+  EXPECT_EQ(wet[0].firstRow, 200);
+  EXPECT_EQ(wet[0].lastRow, 201);
+  EXPECT_NEAR(wet[0].value, 112, 1e-5);
+  EXPECT_EQ(wet[0].threshold, 105.0);
+  EXPECT_EQ(wet[1].firstRow, 400);
+  EXPECT_EQ(wet[1].threshold, -5.0);
+  EXPECT_EQ(dv::RemovableRows(wet[0]), (std::vector<std::pair<int, int>>{{200, 201}}));
+  // Values the reader flagged (and -999 marks) stay out.
+  tu[200].TExcluded = tu[200].UExcluded = tu[201].TExcluded = tu[201].UExcluded = true;
+  tu[200].U = 120.0f;
+  EXPECT_EQ(RulesOf(Check(tu, CleanCrd(601), noSpikes)), std::multiset{CheckRule::URange});
 }
 
 TEST(CheckRulesTest, AValueStuckWhileTheSondeRises) {
@@ -187,12 +220,17 @@ TEST(CheckRulesTest, AValueStuckWhileTheSondeRises) {
   EXPECT_TRUE(Only(Check(stuckFrom(1, 61), CleanCrd(601)), CheckRule::TStuck));  // just 60 s
   // Without coordinates the time alone decides.
   EXPECT_TRUE(Only(Check(stuckFrom(100, 160), dv::CrdArray(1)), CheckRule::TStuck));
-  // Humidity resting at 100 % in cloud is not stuck; at 71 % it is.
+  // Humidity resting at 0 % in dry air is not stuck; at 59 % it is, and so it is
+  // at exactly 100 %: a wetted or iced sensor, stepping there from 51 %.
   dv::TuArray tu = CleanTu(601);
-  for (int i = 100; i <= 200; ++i) tu[i].U = 100;
+  for (int i = 100; i <= 200; ++i) tu[i].U = 0;
   EXPECT_FALSE(Only(Check(tu, CleanCrd(601)), CheckRule::UStuck));
   for (int i = 100; i <= 200; ++i) tu[i].U = 59;
   EXPECT_TRUE(Only(Check(tu, CleanCrd(601)), CheckRule::UStuck));
+  tu = CleanTu(601);
+  tu[99].U = 51.0f;
+  for (int i = 100; i < 601; ++i) tu[i].U = 100.0f;
+  EXPECT_EQ(RulesOf(Check(tu, CleanCrd(601))), (std::multiset{CheckRule::UJump, CheckRule::UStuck}));
 }
 
 // A balloon at a steady 5 km from the radar, rising as the elevation grows.
@@ -242,36 +280,68 @@ TEST(CheckRulesTest, SlantRangeSpikesAndJumps) {
   }
 }
 
-TEST(CheckRulesTest, AngleSpikesFromThirdDifferences) {
+// A sonde far out: the range growing 20 m/s from `range`, the elevation
+// falling slowly, the azimuth turning, with a deterministic jitter of `jitter`
+// degrees on the elevation.
+dv::CrdArray FarOut(int n, double range, double jitter = 0) {
+  dv::CrdArray crd(n);
+  for (int i = 0; i < n; ++i) {
+    dv::CrdPoint p;
+    p.Time = i;
+    p.SR = range + 20.0 * i;
+    p.El = 12 - 0.002 * i + jitter * std::sin(i * 12.9898) * std::cos(i * 78.233);
+    p.Az = 240 + 0.01 * i;
+    crd.Add(p);
+  }
+  return crd;
+}
+
+TEST(CheckRulesTest, AngleSpikesByHowFarTheyMoveTheSonde) {
   const dv::TuArray tu = CleanTu(601);
-  // A lone spike of A gives a third difference of 3A: 0.51° breaks 1.5°, 0.49° does not.
-  for (const double size : {0.51, 0.49}) {
+  // At 300 s the sonde is 3,200 m out horizontally: an azimuth spike moving it
+  // 105 m across the line of sight is one, 95 m is not.
+  for (const double metres : {105.0, 95.0}) {
     dv::CrdArray crd = CleanCrd(601);
-    crd[300].Az += size;
+    const double across = crd[300].SR * std::cos(crd[300].El / kDeg);
+    crd[300].Az += metres / across * kDeg;
     const auto f = Only(Check(tu, crd), CheckRule::AzSpike);
-    EXPECT_EQ(f.has_value(), size > 0.5) << size;
+    EXPECT_EQ(f.has_value(), metres > 100) << metres;
     if (!f) continue;
     EXPECT_EQ(f->firstRow, 300);
     EXPECT_EQ(f->lastRow, 300);
-    EXPECT_NEAR(std::fabs(f->value), 3 * size, 0.01);
+    EXPECT_NEAR(f->value, metres, 1);
+    EXPECT_EQ(f->threshold, 100.0);
   }
-  // Two side by side make one finding; their largest third difference is 2A.
-  for (const double size : {0.51, 0.49}) {
-    dv::CrdArray crd = CleanCrd(601);
-    crd[300].El -= size;
-    crd[301].El -= size;
-    const auto f = Only(Check(tu, crd), CheckRule::ElSpike);
-    EXPECT_EQ(f.has_value(), size > 0.5) << size;
-    if (!f) continue;
-    EXPECT_EQ(f->firstRow, 300);
-    EXPECT_EQ(f->lastRow, 301);
-  }
-  // An azimuth through north is no spike; a spike in the first minute is left alone.
+  // Two side by side make one finding.
   dv::CrdArray crd = CleanCrd(601);
+  for (int i : {300, 301}) crd[i].El -= 120 / crd[i].SR * kDeg;
+  auto f = Only(Check(tu, crd), CheckRule::ElSpike);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->firstRow, 300);
+  EXPECT_EQ(f->lastRow, 301);
+  // 0.44° at 72 km moves the sonde 550 m: found. The same angle at 1.5 km, or
+  // a jitter of 8 m there, is no spike.
+  crd = FarOut(601, 66000);
+  crd[300].El += 0.44;
+  f = Only(Check(tu, crd), CheckRule::ElSpike);
+  ASSERT_TRUE(f);
+  EXPECT_NEAR(f->value, 0.44 / kDeg * 72000, 25);
+  crd = FarOut(601, 100);  // 1.5 km at 70 s
+  crd[70].El += 0.44;
+  for (int i = 80; i < 85; ++i) crd[i].El += (i % 2 ? 8 : -8) / crd[i].SR * kDeg;
+  EXPECT_TRUE(Check(tu, crd).empty());
+  // Far out, a track whose jitter is a few tens of metres is no string of
+  // spikes: the bound rises with it, and a real spike still stands out.
+  crd = FarOut(601, 60000, 0.03);
+  EXPECT_TRUE(Check(tu, crd).empty());
+  crd[300].El += 1.0;
+  EXPECT_EQ(RulesOf(Check(tu, crd)), std::multiset{CheckRule::ElSpike});
+  // An azimuth through north is no spike; a spike in the first minute is left alone.
+  crd = CleanCrd(601);
   for (int i = 0; i < 601; ++i) crd[i].Az = std::fmod(357.0 + 0.02 * i, 360.0);  // north at 150 s
   crd[30].Az += 5;
   EXPECT_TRUE(Check(tu, crd).empty());
-  crd[300].Az += 1;  // a spike after the turn through north is still one
+  crd[300].Az += 3;  // a spike after the turn through north is still one
   EXPECT_EQ(RulesOf(Check(tu, crd)), std::multiset{CheckRule::AzSpike});
 }
 
@@ -288,10 +358,23 @@ TEST(CheckRulesTest, AscentRateOutsideItsBoundsAndTheHeightFalling) {
     if (!f) continue;
     EXPECT_EQ(f->threshold, rate > 12 ? 12.0 : 1.0);
     EXPECT_NEAR(f->value, rate, 0.1);
-    EXPECT_LE(f->firstTime, 400);
-    EXPECT_GE(f->lastTime, 520);
+    // The rows named are those whose window breaks the bound, inside the stretch.
+    EXPECT_GE(f->firstTime, 400);
+    EXPECT_LE(f->lastTime, 520);
+    EXPECT_GT(f->lastTime - f->firstTime, 40);
     EXPECT_EQ(RulesOf(findings), std::multiset{CheckRule::AscentRate});
   }
+  // A range 2.6 km long for 65 rows: the shifted rows are one range finding,
+  // and the false height there is no highest point for the rows after it.
+  dv::CrdArray shifted = CleanCrd(1201);
+  for (int i = 500; i < 565; ++i) shifted[i].SR += 2600;
+  const auto findings = Check(tu, shifted);
+  EXPECT_EQ(RulesOf(findings), std::multiset{CheckRule::SRJump});
+  const auto jump = Only(findings, CheckRule::SRJump);
+  ASSERT_TRUE(jump);
+  EXPECT_EQ(jump->firstRow, 500);
+  EXPECT_EQ(jump->lastRow, 564);
+  EXPECT_EQ(dv::RemovableRows(*jump), (std::vector<std::pair<int, int>>{{500, 564}}));
   // A dip 160 m below the highest height before the burst; 140 m is within.
   for (const double depth : {160.0, 140.0}) {
     // Height held, then a fall to `depth` below it, then the climb again.
@@ -392,7 +475,9 @@ TEST(CheckRulesTest, FindingsSortedByTimeAndShownInColumns) {
   for (int r = 0; r < dv::kRuleCount; ++r) {
     const auto rule = static_cast<CheckRule>(r);
     const dv::Finding f{rule, dv::InfoOf(rule).file, 10, 12, 10, 12, 1, 1};
-    const bool none = rule == CheckRule::TuGap || rule == CheckRule::CrdGap || rule == CheckRule::TimeDrift;
+    // A time failure is mended by a time correction, not by taking points out.
+    const bool none = rule == CheckRule::TuGap || rule == CheckRule::CrdGap || rule == CheckRule::TimeDrift ||
+                      rule == CheckRule::TuTimeFailure || rule == CheckRule::CrdTimeFailure;
     EXPECT_EQ(dv::RemovableRows(f).empty(), none) << dv::InfoOf(rule).name;
   }
   dv::Finding one{CheckRule::TSpike, dv::CheckFile::Tu, 400, 400, 400, 400, 4.966, 2};
@@ -411,7 +496,7 @@ TEST(CheckRulesTest, FindingsSortedByTimeAndShownInColumns) {
 TEST(CheckRulesTest, ThresholdsFromTheSettingsSection) {
   const dv::ProfileFile profile(
       "[OPTIONS]\r\nPath=C:\\flights\\\r\n[check]\r\ntspike = 3.5\r\nGap=\r\nRateMax=fast\r\nDrift=inf\r\n"
-      "ElSpike=0.75\r\n");
+      "ElSpikeM=0.75\r\n");
   const dv::CheckThresholds l = dv::ReadCheckThresholds(profile);
   EXPECT_EQ(l.tSpike, 3.5);    // names match whatever their case
   EXPECT_EQ(l.elSpike, 0.75);

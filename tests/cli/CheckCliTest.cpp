@@ -107,12 +107,15 @@ TEST_F(CheckCliTest, AGoodAWarnedAndABrokenFlightGiveTheirVerdictsAndStatusTwo) 
   const Outcome all = Check(Path(""));
   EXPECT_EQ(all.status, 2);
   // One line per flight, sorted by path; the originals are no flights.
+  // The broken flight's telemetry holds a humidity of 115 % and a temperature
+  // of -99: findings of their own. The long sample's missing values are counted
+  // in a message that warns of nothing.
   const std::string expected = "error\t" + Path("broken/20251016-1130.info") +
-                               "\ttu=120\tcrd=0\tmessages=2\tfindings=0\n"
+                               "\ttu=120\tcrd=0\tmessages=2\tfindings=2\n"
                                "ok\t" + Path("good/20251017-2330.info") +
                                "\ttu=296\tcrd=300\tmessages=0\tfindings=0\n"
                                "warn\t" + Path("more/warned/20251014-1130.info") +
-                               "\ttu=7201\tcrd=7201\tmessages=0\tfindings=1\n";
+                               "\ttu=7201\tcrd=7201\tmessages=1\tfindings=1\n";
   EXPECT_EQ(all.out, expected);
   EXPECT_EQ(Check(Path("good") + " " + Path("more")).status, 1);
   EXPECT_EQ(Check(Path("good")).status, 0);
@@ -125,25 +128,61 @@ TEST_F(CheckCliTest, DetailsInEachFormat) {
   const Outcome text = Check("--details " + Path("broken") + " " + Path("more"));
   EXPECT_NE(text.out.find("\terror\t" + Path("broken/20251016-1130.crd") + " отсутствует!\n"), std::string::npos)
       << text.out;
-  EXPECT_NE(text.out.find("\tfinding\tПропуск crd\tcrd\t4199–4260\t4199.0–4260.0\t61.0 с\t10.0 с\n"),
+  EXPECT_NE(text.out.find("\tfinding\tПропуск crd\tcrd\t4199–4260\t4199.0–4260.0\tнет 60 из 62\t10.0 с\n"),
             std::string::npos)
       << text.out;
+  // Out-of-range values apart from missing ones, which warn of nothing.
   EXPECT_NE(text.out.find("\twarn\tЗначений tu вне диапазона: 3\n"), std::string::npos);
+  EXPECT_NE(text.out.find("\tok\tПропущенных значений crd: 183\n"), std::string::npos);
 
   const Outcome csv = Check("--format csv " + Path("more"));
   EXPECT_EQ(csv.out, "path,verdict,tu_points,crd_points,messages,findings\r\n" + Path("more/warned/20251014-1130.info") +
-                         ",warn,7201,7201,0,1\r\n");
+                         ",warn,7201,7201,1,1\r\n");
   const Outcome csvDetails = Check("--format=csv --details " + Path("more"));
-  EXPECT_NE(csvDetails.out.find(",warn,finding,warn,Пропуск crd,crd,4199,4260,4199.000,4260.000,61.000,10.000,\r\n"),
+  EXPECT_NE(csvDetails.out.find(",warn,finding,warn,Пропуск crd,crd_gap,crd,4199,4260,4199.000,4260.000,61.000,"
+                                "10.000,с,60,62,\r\n"),
             std::string::npos)
       << csvDetails.out;
 
   const Outcome json = Check("--format json --details " + Path("more"));
   EXPECT_EQ(json.status, 1);
   EXPECT_NE(json.out.find("\"verdict\": \"warn\""), std::string::npos);
-  EXPECT_NE(json.out.find("{\"rule\": \"Пропуск crd\", \"file\": \"crd\", \"first_row\": 4199, \"last_row\": 4260"),
+  EXPECT_NE(json.out.find("{\"rule\": \"Пропуск crd\", \"rule_id\": \"crd_gap\", \"file\": \"crd\", \"first_row\": 4199, "
+                          "\"last_row\": 4260"),
             std::string::npos)
       << json.out;
+  EXPECT_NE(json.out.find("\"value\": 61.000, \"threshold\": 10.000, \"unit\": \"с\", \"missing\": 60, \"expected\": 62}"),
+            std::string::npos);
+  EXPECT_NE(json.out.find("\"station\": 27612, \"launch\": \"2025-10-14T11:30\""), std::string::npos);
+  // A path that is no flight has neither.
+  EXPECT_NE(Check("--format json " + Path("nowhere")).out.find("\"station\": null, \"launch\": null"),
+            std::string::npos);
+}
+
+TEST_F(CheckCliTest, MissingValuesAloneWarnOfNothingAndAFileWithoutPointsIsAnError) {
+  fs::create_directories(root_ / "sparse");
+  const fs::path ex = DEVIRARAV_EXAMPLES;
+  for (const char* ext : {".info", ".tu", ".crd"})
+    fs::copy_file(ex / (std::string("20251017-2330") + ext), root_ / "sparse" / (std::string("20251017-2330") + ext));
+  // One humidity of the clean flight lost: the -999 mark.
+  const std::string tu = Path("sparse/20251017-2330.tu");
+  std::string bytes = dvtestRead(tu);
+  std::size_t line = 0;
+  for (int k = 0; k < 10; ++k) line = bytes.find('\n', line) + 1;
+  const std::size_t end = bytes.find('\r', line);
+  const std::size_t tab = bytes.rfind('\t', end);
+  bytes.replace(tab + 1, end - tab - 1, "-999");
+  std::ofstream(dvtest::PathOf(tu), std::ios::binary) << bytes;
+  Outcome r = Check("--details " + Path("sparse"));
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("\tok\tПропущенных значений tu: 1\n"), std::string::npos) << r.out;
+  // Coordinates with the launch line alone hold no sounding.
+  const std::string crd = Path("sparse/20251017-2330.crd");
+  bytes = dvtestRead(crd);
+  std::ofstream(dvtest::PathOf(crd), std::ios::binary) << bytes.substr(0, bytes.find('\n') + 1);
+  r = Check("--details " + Path("sparse"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("\terror\tНет точек: " + Path("sparse/20251017-2330") + ".crd\n"), std::string::npos) << r.out;
 }
 
 TEST_F(CheckCliTest, ThresholdsFromTheGivenSettingsFile) {
@@ -199,6 +238,9 @@ TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {
   EXPECT_EQ(Check(Path("good/20251017-2330.org.info")).status, 2);  // an original is not a flight
   EXPECT_EQ(Check(Path("good/20251017-2330.tu")).status, 2);
   EXPECT_EQ(Check("--help").status, 0);
+  const Outcome version = Check("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("devirarav-check ", 0), 0u) << version.out;
   // An option whose value the command line ends before is a usage error, never
   // a read beyond the arguments.
   for (const char* option : {"--format", "--kml", "--gpx", "--csv", "--pdf", "--zone", "--config"}) {
@@ -222,6 +264,10 @@ TEST(CheckOutputTest, JsonStaysValidUtf8AndCsvQuotes) {
   const std::string csv = dv::FormatReports({r}, dv::OutputFormat::Csv, true);
   EXPECT_NE(csv.find("\"line\nbreak\"\r\n"), std::string::npos);
   EXPECT_NE(csv.find("\"C:\\flights\\\"\"a\"\""), std::string::npos);
+  // A text line is one record: a tab or a line break in a path or message is an escape.
+  r.path = "/archive/a\tb\r\nc.info";
+  const std::string text = dv::FormatReports({r}, dv::OutputFormat::Text, true);
+  EXPECT_EQ(text, "warn\t/archive/a\\tb\\r\\nc.info\ttu=0\tcrd=0\tmessages=1\tfindings=0\n\twarn\tline\\nbreak\n");
   EXPECT_EQ(dv::ExitStatus({}), 0);
   EXPECT_EQ(dv::ExitStatus({r}), 1);
 }
