@@ -11,13 +11,12 @@
 #include "charts/Derived.h"
 #include "common/Helpers.h"
 #include "flight/PointFiles.h"
-#include "open/Checks.h"
 
 namespace dv {
 
 namespace {
 
-constexpr int kMedianHalf = 5;          // the running median takes 11 points
+constexpr int kMedianHalf = 5;             // the running median takes 11 points
 constexpr double kZenithElevation = 80.0;  // above it the azimuth swings by nature
 constexpr double kUMin = 0.0, kUMax = 100.0;
 
@@ -53,11 +52,13 @@ class Findings {
   Findings(std::vector<Finding>& out, CheckFile file) : out_(out), file_(file) {}
   void add(CheckRule rule, const Channel& c, int first, int last, double value, double threshold) {
     add(rule, c.row[static_cast<std::size_t>(first)], c.row[static_cast<std::size_t>(last)],
-        c.t[static_cast<std::size_t>(first)], c.t[static_cast<std::size_t>(last)], value, threshold);
+        c.t[static_cast<std::size_t>(first)], c.t[static_cast<std::size_t>(last)], value,
+        threshold);
   }
-  Finding& add(CheckRule rule, int firstRow, int lastRow, double firstTime, double lastTime, double value,
-               double threshold) {
-    return out_.emplace_back(Finding{rule, file_, firstRow, lastRow, firstTime, lastTime, value, threshold});
+  Finding& add(CheckRule rule, int firstRow, int lastRow, double firstTime, double lastTime,
+               double value, double threshold) {
+    return out_.emplace_back(
+        Finding{rule, file_, firstRow, lastRow, firstTime, lastTime, value, threshold});
   }
 
  private:
@@ -68,7 +69,8 @@ class Findings {
 // Runs of consecutive channel points that `bad` picks, each reported once with
 // the value of largest magnitude that `measure` gives within it.
 template <typename Bad, typename Measure>
-void ReportRuns(const Channel& c, Bad bad, Measure measure, CheckRule rule, double threshold, Findings& out) {
+void ReportRuns(const Channel& c, Bad bad, Measure measure, CheckRule rule, double threshold,
+                Findings& out) {
   const int n = c.size();
   for (int i = 0; i < n; ++i) {
     if (!bad(i)) continue;
@@ -121,30 +123,33 @@ double DepartureAt(const Channel& c, int i, int first, int last) {
 // Points off the running median of their neighbours by more than `threshold`.
 // The median is taken only near a sharp bend (a second difference over half
 // the threshold): a spike always makes one, and a clean flight has few.
-std::vector<char> Spikes(const Channel& c, double threshold, double gap, CheckRule rule, Findings& out) {
+std::vector<char> Spikes(const Channel& c, double threshold, double gap, CheckRule rule,
+                         Findings& out) {
   const int n = c.size();
   std::vector<char> spike(static_cast<std::size_t>(n), 0);
   if (n < 5 || !(threshold > 0)) return spike;
   std::vector<double> dev(static_cast<std::size_t>(n), 0.0);
-  // The stretch of each point: no dropout longer than `gap` inside it.
-  std::vector<int> first(static_cast<std::size_t>(n), 0), last(static_cast<std::size_t>(n), n - 1);
-  for (int i = 1; i < n; ++i) first[i] = c.t[i] - c.t[i - 1] <= gap ? first[i - 1] : i;
-  for (int i = n - 2; i >= 0; --i) last[i] = c.t[i + 1] - c.t[i] <= gap ? last[i + 1] : i;
+  const auto joined = [&](int i) { return c.t[i] - c.t[i - 1] <= gap; };
   int lookedTo = -1;  // the median is taken once per point
   for (int i = 2; i < n; ++i) {
-    if (first[i] > i - 2) continue;
     const double bend = c.v[i] - 2 * c.v[i - 1] + c.v[i - 2];
-    if (!(std::fabs(bend) > threshold / 2)) continue;
+    if (!(std::fabs(bend) > threshold / 2) || !joined(i) || !joined(i - 1)) continue;
     for (int k = std::max(lookedTo + 1, i - 4); k <= std::min(n - 1, i + 2); ++k) {
+      // The point's own stretch, as far as its window reaches: no dropout
+      // longer than `gap` inside it.
+      int first = k, last = k;
+      while (first > 0 && first > k - 2 * kMedianHalf && joined(first)) --first;
+      while (last < n - 1 && last < k + 2 * kMedianHalf && joined(last + 1)) ++last;
       // Fewer than 5 points of its own stretch: nothing to hold it against.
-      if (last[k] - first[k] < 4) continue;
-      const double d = DepartureAt(c, k, first[k], last[k]);
+      if (last - first < 4) continue;
+      const double d = DepartureAt(c, k, first, last);
       dev[k] = d;
       spike[k] = std::fabs(d) > threshold;
       lookedTo = k;
     }
   }
-  ReportRuns(c, [&](int i) { return spike[i] != 0; }, [&](int i) { return dev[i]; }, rule, threshold, out);
+  ReportRuns(
+      c, [&](int i) { return spike[i] != 0; }, [&](int i) { return dev[i]; }, rule, threshold, out);
   return spike;
 }
 
@@ -166,8 +171,10 @@ std::vector<Jump> FindJumps(const Channel& c, const std::vector<char>& spike, do
   return jumps;
 }
 
-void Jumps(const Channel& c, const std::vector<char>& spike, double perSecond, CheckRule rule, Findings& out) {
-  for (const Jump& j : FindJumps(c, spike, perSecond)) out.add(rule, c, j.at - 1, j.at, j.rate, perSecond);
+void Jumps(const Channel& c, const std::vector<char>& spike, double perSecond, CheckRule rule,
+           Findings& out) {
+  for (const Jump& j : FindJumps(c, spike, perSecond))
+    out.add(rule, c, j.at - 1, j.at, j.rate, perSecond);
 }
 
 // Range jumps: a step away that a step of about the same size brings back
@@ -181,7 +188,8 @@ void RangeJumps(const Channel& c, const std::vector<char>& spike, double perSeco
   for (std::size_t k = 0; k < jumps.size(); ++k) {
     const double out1 = stepOf(jumps[k]);
     std::size_t back = k;
-    for (std::size_t m = k + 1; m < jumps.size() && c.t[jumps[m].at - 1] - c.t[jumps[k].at] <= within; ++m) {
+    for (std::size_t m = k + 1;
+         m < jumps.size() && c.t[jumps[m].at - 1] - c.t[jumps[k].at] <= within; ++m) {
       const double ratio = -stepOf(jumps[m]) / out1;
       if (ratio > 0.5 && ratio < 2) {
         back = m;
@@ -202,14 +210,15 @@ struct HeightTrack {
   bool sorted = true;
   // The height at `time` (the nearest point at or after it), or NaN.
   double at(double time) const {
-    if (!sorted || t.empty() || time < t.front() || time > t.back()) return std::numeric_limits<double>::quiet_NaN();
+    if (!sorted || t.empty() || time < t.front() || time > t.back())
+      return std::numeric_limits<double>::quiet_NaN();
     const auto k = static_cast<std::size_t>(std::lower_bound(t.begin(), t.end(), time) - t.begin());
     return z[k];
   }
 };
 
-void Stuck(const Channel& c, bool atZeroIsNormal, const HeightTrack& height, const CheckThresholds& l,
-           CheckRule rule, Findings& out) {
+void Stuck(const Channel& c, bool atZeroIsNormal, const HeightTrack& height,
+           const CheckThresholds& l, CheckRule rule, Findings& out) {
   const int n = c.size();
   for (int i = 0; i < n;) {
     int j = i;
@@ -245,7 +254,8 @@ struct AngleChannel : Channel {
 // bound are the finding. The bound rises where the track itself is noisy (six
 // times its robust spread, from the differences around), so that a patch of
 // jitter at long range is not taken for spikes.
-void AngleSpikes(const AngleChannel& c, double threshold, double gap, CheckRule rule, Findings& out) {
+void AngleSpikes(const AngleChannel& c, double threshold, double gap, CheckRule rule,
+                 Findings& out) {
   const int n = c.size();
   if (n < 8 || !(threshold > 0)) return;
   // The difference holds only for evenly spaced points in one stretch: a hole
@@ -258,33 +268,38 @@ void AngleSpikes(const AngleChannel& c, double threshold, double gap, CheckRule 
     if (c.afterHole[j] || c.afterHole[j - 1] || c.afterHole[j - 2]) return 0.0;
     return (c.v[j] - 3 * c.v[j - 1] + 3 * c.v[j - 2] - c.v[j - 3]) * c.metresPerDegree[j];
   };
-  std::vector<double> d(static_cast<std::size_t>(n), 0.0);
-  for (int j = 3; j < n; ++j) d[j] = d3(j);
   // The spread per block of points: the median of |d|, as a standard deviation
   // of one point's position (white noise of s gives differences of s * sqrt(20)).
+  // Taken only for a block where a difference could break the bound.
   constexpr int kBlock = 64;
-  std::vector<double> bound(static_cast<std::size_t>((n + kBlock - 1) / kBlock), threshold);
+  std::vector<double> bound(static_cast<std::size_t>((n + kBlock - 1) / kBlock), -1.0);
   std::array<double, kBlock> w{};
-  for (int b = 0; b * kBlock < n; ++b) {
+  const auto boundAt = [&](int j) {
+    double& b = bound[static_cast<std::size_t>(j / kBlock)];
+    if (b >= 0) return b;
+    b = threshold;
     int m = 0;
-    for (int j = b * kBlock; j < std::min(n, (b + 1) * kBlock); ++j)
-      if (d[j] != 0) w[m++] = std::fabs(d[j]);
-    if (m < kBlock / 4) continue;
-    const double spread = 1.4826 * MedianOf(w, m) / std::sqrt(20.0);
-    bound[b] = std::max(threshold, 6 * spread);
-  }
-  const auto boundAt = [&](int j) { return bound[static_cast<std::size_t>(j / kBlock)]; };
+    const int from = j / kBlock * kBlock;
+    for (int k = from; k < std::min(n, from + kBlock); ++k)
+      if (const double dk = d3(k); dk != 0) w[m++] = std::fabs(dk);
+    if (m >= kBlock / 4) b = std::max(threshold, 6 * 1.4826 * MedianOf(w, m) / std::sqrt(20.0));
+    return b;
+  };
+  // Most differences are far below any bound: those are passed over unweighed.
+  const auto d = [&](int j) {
+    const double rough =
+        (c.v[j] - 3 * c.v[j - 1] + 3 * c.v[j - 2] - c.v[j - 3]) * c.metresPerDegree[j];
+    return std::fabs(rough) > 2 * threshold ? d3(j) : 0.0;
+  };
   for (int j = 3; j < n; ++j) {
-    double worst = d[j];
-    if (!(std::fabs(worst) > 2 * boundAt(j))) continue;
+    const double dj = d(j);
+    if (dj == 0 || !(std::fabs(dj) > 2 * boundAt(j))) continue;
     const int first = j;
     int last = j;
     // Two spikes side by side leave a small difference between large ones.
     for (int k = j + 1; k < n && k <= last + 3; ++k) {
-      if (std::fabs(d[k]) > 2 * boundAt(k)) {
-        last = k;
-        if (std::fabs(d[k]) > std::fabs(worst)) worst = d[k];
-      }
+      const double dk = d(k);
+      if (dk != 0 && std::fabs(dk) > 2 * boundAt(k)) last = k;
     }
     const int from = std::max(0, first - 3), to = last;
     const int p = std::max(0, from - 1), q = std::min(n - 1, to + 1);
@@ -314,7 +329,8 @@ struct HeightPoint {
 // breaks a bound are the finding, so that it names where the height went
 // wrong rather than every window that saw it. A window needs points on both
 // sides of its centre, half a window apart at least.
-void AscentRate(const std::vector<HeightPoint>& h, int top, const CheckThresholds& l, Findings& out) {
+void AscentRate(const std::vector<HeightPoint>& h, int top, const CheckThresholds& l,
+                Findings& out) {
   const double half = l.rateWindow / 2;
   if (!(half > 0) || top <= 0) return;
   int open = -1, end = -1;  // the finding being built: from point `open` to `end`
@@ -334,7 +350,8 @@ void AscentRate(const std::vector<HeightPoint>& h, int top, const CheckThreshold
     j = std::max(j, c);
     while (j < top && !h[j + 1].afterHole && h[j + 1].t <= h[c].t + half) ++j;
     const double span = h[j].t - h[i].t;
-    if (!(span >= half) || h[c].t - h[i].t < half / 2 || h[j].t - h[c].t < half / 2 || h[j].row - h[i].row < 3) {
+    if (!(span >= half) || h[c].t - h[i].t < half / 2 || h[j].t - h[c].t < half / 2 ||
+        h[j].row - h[i].row < 3) {
       flush();
       continue;
     }
@@ -383,13 +400,16 @@ double NominalStep(const Times& s, double gap);
 // stretch at the nominal step.
 void Gaps(const Times& s, double gap, double merge, CheckRule rule, Findings& out) {
   if (!(gap > 0)) return;
-  const double nominal = NominalStep(s, gap);
-  const double step = nominal > 0 ? nominal : 1.0;
+  double step = 0;                  // the nominal step, found once there is a gap to count in it
   std::size_t open = 0, close = 0;  // the stretch being built: from record `open` to `close`
   bool building = false;
   double longest = 0;
   auto flush = [&] {
     if (!building) return;
+    if (step == 0) {
+      const double nominal = NominalStep(s, gap);
+      step = nominal > 0 ? nominal : 1.0;
+    }
     const double span = s.t[close] - s.t[open];
     const int expected = static_cast<int>(std::lround(span / step)) + 1;
     const int present = static_cast<int>(close - open) + 1;
@@ -482,8 +502,8 @@ void Drift(const Times& tu, const Times& crd, const CheckThresholds& l, Findings
   double worst = 0;
   auto flush = [&] {
     if (open < 0) return;
-    out.add(CheckRule::TimeDrift, a.firstRow[open], a.lastRow[close], a.firstTime[open], a.lastTime[close],
-            worst, l.drift);
+    out.add(CheckRule::TimeDrift, a.firstRow[open], a.lastRow[close], a.firstTime[open],
+            a.lastTime[close], worst, l.drift);
     open = -1;
   };
   for (std::size_t k = 0; k < windows; ++k) {
@@ -506,14 +526,26 @@ void Drift(const Times& tu, const Times& crd, const CheckThresholds& l, Findings
   flush();
 }
 
-// The height DeriveCrd gives, without the azimuth it does not need.
-double HeightOf(const CrdPoint& p) {
-  const double el = p.El * (std::numbers::pi / 180.0);
-  const double across = p.SR * std::cos(el);
-  return p.SR * std::sin(el) + across * across * kHeightCurvature;
-}
-
 bool UsableCrd(double value) { return std::isfinite(value) && value > kCrdMissingLimit; }
+
+// The first time that runs backwards, found on the way through a file as the
+// open finds it: the row a time correction starts at, the last time in order.
+struct TimeOrder {
+  double prev = 0;
+  int row = -1;
+  double at = 0;
+  void next(int i, double t) {
+    if (row >= 0) return;
+    if (t >= prev) {
+      prev = t;
+    } else {
+      row = i, at = t;
+    }
+  }
+  void report(CheckRule rule, Findings& out) const {
+    if (row >= 0) out.add(rule, row, row, at, at, at, prev);
+  }
+};
 
 // Whether the reader flagged the point (a mark or a value out of range), so
 // that its exclusion is no choice of the observer's.
@@ -525,8 +557,8 @@ bool FlaggedOnReading(const TuPoint& p) {
 bool MarkedOnReading(const CrdPoint& p) { return !UsableCrd(p.SR) || p.AzAsRead || p.ElAsRead; }
 
 // Consecutive rows of a channel make one finding, with the value farthest out.
-void ReportRows(const Channel& c, CheckRule rule, double centre, const std::function<double(double)>& bound,
-                Findings& out) {
+void ReportRows(const Channel& c, CheckRule rule, double centre,
+                const std::function<double(double)>& bound, Findings& out) {
   for (int i = 0; i < c.size();) {
     int j = i;
     double worst = c.v[i];
@@ -539,11 +571,12 @@ void ReportRows(const Channel& c, CheckRule rule, double centre, const std::func
   }
 }
 
-constexpr double kDeadChannel = 99.0;  // |T| a channel gives when it reads nothing
+constexpr double kDeadChannel = 99.0;   // |T| a channel gives when it reads nothing
 constexpr double kShiftWithin = 600.0;  // s within which a range step is brought back
 
-void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThresholds& l,
-                    std::vector<Finding>& all) {
+// Gives the times of the points still in use, for the clocks' comparison.
+Times CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThresholds& l,
+                     std::vector<Finding>& all) {
   Findings out(all, CheckFile::Tu);
   const int n = tu.Count();
   Channel t, u;
@@ -551,9 +584,11 @@ void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThr
   u.reserve(n);
   Times present, times;
   Channel hotT, hotU;  // values no air gives, kept apart from the other rules
+  TimeOrder order;
   for (int i = 1; i < n; ++i) {
     const TuPoint& p = tu[i];
     const double time = p.Time;
+    order.next(i, time);
     if (!std::isfinite(time)) continue;
     const bool flagged = FlaggedOnReading(p);
     // A gap is judged on the records the file holds, whatever the observer excluded.
@@ -582,8 +617,11 @@ void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThr
       times.t.push_back(time);
     }
   }
-  ReportRows(hotT, CheckRule::TRange, 0.0, [&](double v) { return v < l.tMin ? l.tMin : l.tMax; }, out);
-  ReportRows(hotU, CheckRule::URange, (kUMin + kUMax) / 2, [&](double v) { return v < kUMin ? kUMin - l.uOver : kUMax + l.uOver; }, out);
+  ReportRows(
+      hotT, CheckRule::TRange, 0.0, [&](double v) { return v < l.tMin ? l.tMin : l.tMax; }, out);
+  ReportRows(
+      hotU, CheckRule::URange, (kUMin + kUMax) / 2,
+      [&](double v) { return v < kUMin ? kUMin - l.uOver : kUMax + l.uOver; }, out);
   const std::vector<char> tSpike = Spikes(t, l.tSpike, l.gap, CheckRule::TSpike, out);
   Jumps(t, tSpike, l.tJump, CheckRule::TJump, out);
   Stuck(t, false, height, l, CheckRule::TStuck, out);
@@ -592,14 +630,18 @@ void CheckTelemetry(const TuArray& tu, const HeightTrack& height, const CheckThr
   Stuck(u, true, height, l, CheckRule::UStuck, out);
   Gaps(present, l.gap, l.gapMerge, CheckRule::TuGap, out);
   Repeats(times, CheckRule::TuRepeat, out);
+  order.report(CheckRule::TuTimeFailure, out);
+  return times;
 }
 
 struct CrdResult {
   Times times;
   HeightTrack height;
+  TimeOrder order;
 };
 
-CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::vector<Finding>& all) {
+CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l,
+                           std::vector<Finding>& all) {
   Findings out(all, CheckFile::Crd);
   const int n = crd.Count();
   Channel sr;
@@ -609,11 +651,17 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
   el.reserve(n);
   CrdResult r;
   Times present;
+  // The points with a height, in file order, before the suspects are left out.
+  std::vector<HeightPoint> heights;
+  heights.reserve(static_cast<std::size_t>(std::max(n, 0)));
+  bool heightHole = false;
   double unwrap = 0, lastAz = std::numeric_limits<double>::quiet_NaN();
   constexpr double kRadPerDeg = std::numbers::pi / 180.0;
+  TimeOrder order;
   for (int i = 1; i < n; ++i) {
     const CrdPoint& p = crd[i];
     const double time = p.Time;
+    order.next(i, time);
     if (!std::isfinite(time)) continue;
     const bool marked = MarkedOnReading(p);
     if (!marked) {
@@ -621,7 +669,7 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
       present.t.push_back(time);
     }
     if (p.Excluded) {
-      if (!marked) sr.hole(), az.hole(), el.hole();
+      if (!marked) sr.hole(), az.hole(), el.hole(), heightHole = !heights.empty();
       continue;
     }
     r.times.row.push_back(i);
@@ -629,15 +677,26 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
     if (UsableCrd(p.SR)) sr.add(i, time, p.SR);
     const bool elUsable = !p.ElAsRead && UsableCrd(p.El);
     if (!UsableCrd(p.SR)) continue;  // an angle moves the sonde only at a known range
+    double across = p.SR;
+    if (elUsable) {
+      const double e = p.El * kRadPerDeg;
+      across = p.SR * std::cos(e);
+      // The height DeriveCrd gives, without the azimuth it does not need.
+      if (!p.AzAsRead && UsableCrd(p.Az)) {
+        heights.push_back(
+            {i, time, p.SR * std::sin(e) + across * across * kHeightCurvature, heightHole});
+        heightHole = false;
+      }
+    }
     if (time >= l.settleTime && elUsable) el.add(i, time, p.El, p.SR * kRadPerDeg);
-    if (time >= l.settleTime && !p.AzAsRead && UsableCrd(p.Az) && (!elUsable || p.El < kZenithElevation)) {
+    if (time >= l.settleTime && !p.AzAsRead && UsableCrd(p.Az) &&
+        (!elUsable || p.El < kZenithElevation)) {
       // Azimuth wrapped at 360°: 359.9 then 0.1 is a step of 0.2.
       if (!std::isnan(lastAz)) {
         if (p.Az - lastAz > 180) unwrap -= 360;
         if (p.Az - lastAz < -180) unwrap += 360;
       }
       lastAz = p.Az;
-      const double across = elUsable ? p.SR * std::cos(p.El * kRadPerDeg) : p.SR;
       az.add(i, time, p.Az + unwrap, across * kRadPerDeg);
     }
   }
@@ -652,31 +711,32 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
   std::vector<std::pair<int, int>> suspect;
   for (int i = 0; i < sr.size(); ++i)
     if (srNamed[i]) suspect.emplace_back(sr.row[i], sr.row[i]);
-  for (std::size_t k = before; k < all.size(); ++k) suspect.emplace_back(all[k].firstRow, all[k].lastRow);
+  for (std::size_t k = before; k < all.size(); ++k)
+    suspect.emplace_back(all[k].firstRow, all[k].lastRow);
   std::sort(suspect.begin(), suspect.end());
-  std::size_t s = 0;
-  std::vector<HeightPoint> h;
-  h.reserve(static_cast<std::size_t>(sr.size()));
+  std::size_t s = 0, kept = 0;
   bool hole = false;
-  for (int i = 1; i < n; ++i) {
-    const CrdPoint& p = crd[i];
-    if (p.Excluded && !MarkedOnReading(p)) hole = !h.empty();
-    if (p.Excluded || !std::isfinite(p.Time) || p.AzAsRead || p.ElAsRead) continue;
-    if (!UsableCrd(p.SR) || !UsableCrd(p.Az) || !UsableCrd(p.El)) continue;
+  for (const HeightPoint& p : heights) {
+    const int i = p.row;
+    hole = hole || p.afterHole;
     while (s < suspect.size() && suspect[s].second < i) ++s;
     bool under = false;
-    for (std::size_t k = s; k < suspect.size() && suspect[k].first <= i; ++k) under = under || suspect[k].second >= i;
+    for (std::size_t k = s; k < suspect.size() && suspect[k].first <= i; ++k)
+      under = under || suspect[k].second >= i;
     if (under) continue;
-    h.push_back(HeightPoint{i, p.Time, HeightOf(p), hole});
+    heights[kept++] = HeightPoint{i, p.t, p.z, hole};
     hole = false;
   }
+  heights.resize(kept);
+  const std::vector<HeightPoint>& h = heights;
   int top = 0;
   for (int i = 0; i < static_cast<int>(h.size()); ++i)
     if (h[i].z > h[top].z) top = i;
   AscentRate(h, top, l, out);
   HeightFall(h, top, l.heightFall, out);
-  ReportRuns(el, [&](int i) { return el.v[i] < 0; }, [&](int i) { return el.v[i]; }, CheckRule::BelowHorizon, 0.0,
-             out);
+  ReportRuns(
+      el, [&](int i) { return el.v[i] < 0; }, [&](int i) { return el.v[i]; },
+      CheckRule::BelowHorizon, 0.0, out);
   Gaps(present, l.gap, l.gapMerge, CheckRule::CrdGap, out);
   Repeats(r.times, CheckRule::CrdRepeat, out);
   r.height.t.reserve(h.size());
@@ -686,16 +746,8 @@ CrdResult CheckCoordinates(const CrdArray& crd, const CheckThresholds& l, std::v
     r.height.t.push_back(p.t);
     r.height.z.push_back(p.z);
   }
+  r.order = order;
   return r;
-}
-
-// The first time that runs backwards in each file, where a time correction starts.
-template <typename Array>
-void TimeFailure(const Array& points, CheckRule rule, Findings& out) {
-  const int row = FirstTimeFailureRow(points);
-  if (row < 0) return;
-  const double inOrder = FirstTimeFailure(points).value_or(0.0);
-  out.add(rule, row, row, points[row].Time, points[row].Time, points[row].Time, inOrder);
 }
 
 }  // namespace
@@ -730,39 +782,41 @@ const RuleInfo& InfoOf(CheckRule rule) {
 
 const std::vector<ThresholdKey>& ThresholdKeys() {
   static const std::vector<ThresholdKey> keys = {
-      {"TSpike", &CheckThresholds::tSpike},         {"USpike", &CheckThresholds::uSpike},
-      {"TJump", &CheckThresholds::tJump},           {"UJump", &CheckThresholds::uJump},
-      {"StuckTime", &CheckThresholds::stuckTime},   {"StuckRise", &CheckThresholds::stuckRise},
-      {"TMin", &CheckThresholds::tMin},             {"TMax", &CheckThresholds::tMax},
-      {"SRSpike", &CheckThresholds::srSpike},       {"SRSpeed", &CheckThresholds::srSpeed},
-      {"AzSpikeM", &CheckThresholds::azSpike},      {"ElSpikeM", &CheckThresholds::elSpike},
-      {"UOver", &CheckThresholds::uOver},           {"GapMerge", &CheckThresholds::gapMerge},
-      {"RateWindow", &CheckThresholds::rateWindow}, {"RateMin", &CheckThresholds::rateMin},
-      {"RateMax", &CheckThresholds::rateMax},       {"HeightFall", &CheckThresholds::heightFall},
-      {"SettleTime", &CheckThresholds::settleTime}, {"Gap", &CheckThresholds::gap},
-      {"DriftWindow", &CheckThresholds::driftWindow}, {"Drift", &CheckThresholds::drift},
+      {"TSpike", &CheckThresholds::tSpike},
+      {"USpike", &CheckThresholds::uSpike},
+      {"TJump", &CheckThresholds::tJump},
+      {"UJump", &CheckThresholds::uJump},
+      {"StuckTime", &CheckThresholds::stuckTime},
+      {"StuckRise", &CheckThresholds::stuckRise},
+      {"TMin", &CheckThresholds::tMin},
+      {"TMax", &CheckThresholds::tMax},
+      {"SRSpike", &CheckThresholds::srSpike},
+      {"SRSpeed", &CheckThresholds::srSpeed},
+      {"AzSpikeM", &CheckThresholds::azSpike},
+      {"ElSpikeM", &CheckThresholds::elSpike},
+      {"UOver", &CheckThresholds::uOver},
+      {"GapMerge", &CheckThresholds::gapMerge},
+      {"RateWindow", &CheckThresholds::rateWindow},
+      {"RateMin", &CheckThresholds::rateMin},
+      {"RateMax", &CheckThresholds::rateMax},
+      {"HeightFall", &CheckThresholds::heightFall},
+      {"SettleTime", &CheckThresholds::settleTime},
+      {"Gap", &CheckThresholds::gap},
+      {"DriftWindow", &CheckThresholds::driftWindow},
+      {"Drift", &CheckThresholds::drift},
   };
   return keys;
 }
 
-std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd, const CheckThresholds& limits) {
+std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd,
+                               const CheckThresholds& limits) {
   std::vector<Finding> all;
   CrdResult c = CheckCoordinates(crd, limits, all);
-  CheckTelemetry(tu, c.height, limits, all);
-  Times tuTimes;
-  tuTimes.row.reserve(static_cast<std::size_t>(tu.Count()));
-  tuTimes.t.reserve(static_cast<std::size_t>(tu.Count()));
-  for (int i = 1; i < tu.Count(); ++i) {
-    const TuPoint& p = tu[i];
-    if ((p.TExcluded && p.UExcluded) || !std::isfinite(p.Time)) continue;
-    tuTimes.row.push_back(i);
-    tuTimes.t.push_back(p.Time);
-  }
+  const Times tuTimes = CheckTelemetry(tu, c.height, limits, all);
   Findings out(all, CheckFile::Tu);
   Drift(tuTimes, c.times, limits, out);
-  TimeFailure(tu, CheckRule::TuTimeFailure, out);
   Findings crdOut(all, CheckFile::Crd);
-  TimeFailure(crd, CheckRule::CrdTimeFailure, crdOut);
+  c.order.report(CheckRule::CrdTimeFailure, crdOut);
   std::sort(all.begin(), all.end(), [](const Finding& a, const Finding& b) {
     return std::tie(a.firstTime, a.rule, a.firstRow) < std::tie(b.firstTime, b.rule, b.firstRow);
   });
@@ -784,7 +838,8 @@ FindingColumns ColumnsOf(const Finding& f) {
   if (f.lastRow != f.firstRow) c.times += dash + FormatFixed(f.lastTime, 0, 1);
   const std::string unit = *info.unit ? std::string(" ") + info.unit : std::string();
   c.value = FormatFixed(f.value, 0, info.decimals) + unit;
-  if (f.expected > 0) c.value = "нет " + std::to_string(f.missing) + " из " + std::to_string(f.expected);
+  if (f.expected > 0)
+    c.value = "нет " + std::to_string(f.missing) + " из " + std::to_string(f.expected);
   c.threshold = FormatFixed(f.threshold, 0, info.decimals) + unit;
   return c;
 }
