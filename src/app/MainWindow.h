@@ -22,6 +22,8 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
+class QDockWidget;
 class QLabel;
 class QLineEdit;
 class TListingView;
@@ -177,12 +179,17 @@ class TfmMainFrm : public QMainWindow {
   const std::vector<dv::Finding>& findings() const { return findings_; }
   // The findings again, after an edit or an open, while the check is on.
   void RecomputeFindings();
-  // A finding chosen in the list: its rows selected in their listing.
+  // A finding clicked in the list: its listing in front at its rows.
   void FindingClick(QTreeWidgetItem* item);
 
  private:
   void BuildCheckPage();
+  // The rows of every chosen finding selected in their listings; the list keeps the focus.
+  void FindingsChosen();
+  // The list from findings_ under the rule filter, keeping what was chosen in it.
+  void FillCheckList();
   bool checking_ = false;
+  int checkRule_ = -1;  // the rule whose findings alone are listed; -1: all
   dv::CheckThresholds checkLimits_;
   std::vector<dv::Finding> findings_;
   std::unique_ptr<FindingMarks> marks_;
@@ -251,7 +258,10 @@ class TfmMainFrm : public QMainWindow {
   QTabWidget* PageControlTxt = nullptr;
   QWidget* tsCRDTxt = nullptr;
   QWidget* tsTUTxt = nullptr;
+  QDockWidget* dkCheck = nullptr;  // "Проверка (N)", under the charts and listings
   QWidget* tsCheckTxt = nullptr;
+  QComboBox* cbxCheckRule = nullptr;
+  QLabel* lblCheckValues = nullptr;
   QTreeWidget* lbxCheck = nullptr;
   TListingView* lbxCRD = nullptr;
   TListingView* lbxTLM = nullptr;

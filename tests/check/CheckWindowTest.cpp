@@ -1,6 +1,10 @@
-// "Проверка" in the real window: the findings listed, a click selecting their
-// rows, Ctrl+Y and "Убрать найденное" taking the points out, undo.
+// "Проверка" in the real window: the findings listed in their panel, the chosen
+// ones selecting their rows, Ctrl+Y and "Убрать найденное" taking the points out, undo.
 
+#include <QComboBox>
+#include <QDockWidget>
+#include <QHeaderView>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -10,6 +14,7 @@
 #include "charts/ArcCharts.h"
 #include "charts/PointSeries.h"
 #include "check/FindingMarks.h"
+#include "common/Helpers.h"
 #include "editing/ListingView.h"
 
 namespace {
@@ -34,15 +39,19 @@ class CheckWindowTest : public WindowFixture {
     std::filesystem::copy_file(dvtest::ExampleFile("20251017-2330.crd"), base + ".crd");
     return base;
   }
-  QString TabText() const {
-    return window->PageControlTxt->tabText(window->PageControlTxt->indexOf(window->tsCheckTxt));
-  }
-  void Click(int row) {
+  QString Title() const { return window->dkCheck->windowTitle(); }
+  void Click(int row, Qt::KeyboardModifiers modifiers = {}) {
     QTreeWidgetItem* item = window->lbxCheck->topLevelItem(row);
     ASSERT_TRUE(item);
     window->lbxCheck->scrollToItem(item);
-    QTest::mouseClick(window->lbxCheck->viewport(), Qt::LeftButton, {},
+    QTest::mouseClick(window->lbxCheck->viewport(), Qt::LeftButton, modifiers,
                       window->lbxCheck->visualItemRect(item).center());
+  }
+  // The first listed finding of a rule, or -1.
+  int RowOf(const QString& rule) const {
+    for (int row = 0; row < window->lbxCheck->topLevelItemCount(); ++row)
+      if (window->lbxCheck->topLevelItem(row)->text(0) == rule) return row;
+    return -1;
   }
   std::vector<int> Rules() const {
     std::vector<int> rules;
@@ -51,16 +60,19 @@ class CheckWindowTest : public WindowFixture {
   }
 };
 
-TEST_F(CheckWindowTest, AClickedFindingIsSelectedAndCtrlYTakesItAway) {
+TEST_F(CheckWindowTest, ChosenFindingsAreSelectedInTheirListingsAndCtrlYTakesThemAway) {
   TfmMainFrm& w = Create();
   ASSERT_TRUE(Open(SpikyFlight()));
-  // Before the command the window is as it always was: two listing tabs.
-  EXPECT_EQ(w.PageControlTxt->count(), 2);
+  // Before the command the window is as it always was.
+  EXPECT_FALSE(w.dkCheck);
   EXPECT_FALSE(w.idRemoveFound->isEnabled());
   QTest::keyClick(&w, Qt::Key_F7);
-  ASSERT_EQ(w.PageControlTxt->count(), 3);
-  EXPECT_EQ(w.PageControlTxt->currentWidget(), w.tsCheckTxt);
-  EXPECT_EQ(TabText(), QStringLiteral("Проверка (5)"));
+  // A panel of its own beside the two listing tabs, the focus in its list.
+  ASSERT_TRUE(w.dkCheck->isVisible());
+  EXPECT_EQ(w.PageControlTxt->count(), 2);
+  EXPECT_TRUE(w.lbxCheck->hasFocus());
+  EXPECT_EQ(Title(), QStringLiteral("Проверка (5)"));
+  EXPECT_EQ(w.lblCheckValues->text(), QStringLiteral("Пропущенных значений: tu 0, crd 0; вне диапазона tu: 0"));
   ASSERT_EQ(w.lbxCheck->topLevelItemCount(), 5);
   QTreeWidgetItem* first = w.lbxCheck->topLevelItem(0);
   EXPECT_EQ(first->text(0), QStringLiteral("Выброс T"));
@@ -73,22 +85,34 @@ TEST_F(CheckWindowTest, AClickedFindingIsSelectedAndCtrlYTakesItAway) {
   EXPECT_EQ(OutlinedRows(w, dv::SeriesId::U), (std::vector<int>{201, 233}));
 
   Click(0);
-  // As if the observer had selected row 57: the TU listing in front, the range set.
+  // As if the observer had selected row 57: the TU listing in front, the range set,
+  // the findings still in view and the keys still theirs.
   EXPECT_EQ(w.PageControlTxt->currentWidget(), w.tsTUTxt);
   EXPECT_EQ(w.lbxTLM->SelectedRuns(), (std::vector<std::pair<int, int>>{{57, 57}}));
   EXPECT_EQ(w.TLMRange.StartRow, 57);
   EXPECT_EQ(w.TLMRange.EndRow, 57);
-  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_TRUE(w.lbxCheck->isVisible() && w.lbxCheck->hasFocus());
+  QTest::keyClick(w.lbxCheck, Qt::Key_Y, Qt::ControlModifier);
   EXPECT_TRUE(w.flight().Points.TuPoints[57].TExcluded);
   EXPECT_TRUE(w.TLMModified);
+  EXPECT_TRUE(w.lbxCheck->hasFocus());
   // Found again at once: the spike is gone, the others stay.
-  EXPECT_EQ(TabText(), QStringLiteral("Проверка (4)"));
+  EXPECT_EQ(Title(), QStringLiteral("Проверка (4)"));
   ASSERT_EQ(w.findings().size(), 4u);
   EXPECT_EQ(w.findings()[0].firstRow, 140);
   EXPECT_EQ(OutlinedRows(w, dv::SeriesId::T), (std::vector<int>{140, 233}));
+  // The arrows go on with the finding after the one taken away, then take in the
+  // next; a Ctrl+click adds one more: every chosen finding's rows are selected.
+  QTest::keyClick(w.lbxCheck, Qt::Key_Down);
+  EXPECT_EQ(w.lbxTLM->SelectedRuns(), (std::vector<std::pair<int, int>>{{140, 140}}));
+  QTest::keyClick(w.lbxCheck, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(w.lbxTLM->SelectedRuns(), (std::vector<std::pair<int, int>>{{140, 140}, {201, 201}}));
+  Click(3, Qt::ControlModifier);
+  EXPECT_EQ(w.lbxTLM->SelectedRuns(), (std::vector<std::pair<int, int>>{{140, 140}, {201, 201}, {233, 233}}));
+  EXPECT_EQ(w.TLMRange.StartRow, 140);  // Ctrl+Y takes the first stretch, as in the listing
   // Undone, it is found again.
-  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(TabText(), QStringLiteral("Проверка (5)"));
+  QTest::keyClick(w.lbxCheck, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Title(), QStringLiteral("Проверка (5)"));
 }
 
 TEST_F(CheckWindowTest, RemoveFoundExcludesWhatEachFindingNamesInOneStep) {
@@ -107,7 +131,7 @@ TEST_F(CheckWindowTest, RemoveFoundExcludesWhatEachFindingNamesInOneStep) {
   EXPECT_TRUE(w.TLMModified);
   EXPECT_FALSE(w.CRDModified);
   EXPECT_TRUE(w.findings().empty());
-  EXPECT_EQ(TabText(), QStringLiteral("Проверка (0)"));
+  EXPECT_EQ(Title(), QStringLiteral("Проверка (0)"));
   EXPECT_TRUE(OutlinedRows(w, dv::SeriesId::T).empty());
   ASSERT_EQ(w.history().Steps().size(), 1u);
   EXPECT_EQ(w.idUndo->text(), QStringLiteral("Отменить: Убрать найденное, точек: 4"));
@@ -124,6 +148,64 @@ TEST_F(CheckWindowTest, RemoveFoundExcludesWhatEachFindingNamesInOneStep) {
   w.lbxCheck->clearSelection();
   w.idRemoveFound->trigger();
   EXPECT_FALSE(w.history().CanRedo() && w.history().Position() == 1);
+}
+
+TEST_F(CheckWindowTest, TheRuleFilterOutlivesAnEditAndEveryColumnIsReadable) {
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(SpikyFlight()));
+  w.idCheck->trigger();
+  // At the window's start size every text fits its column, and every column the list.
+  const QFontMetrics fm(w.lbxCheck->font());
+  QHeaderView* header = w.lbxCheck->header();
+  for (int col = 0; col < 5; ++col) {
+    EXPECT_LE(header->sectionViewportPosition(col) + header->sectionSize(col), w.lbxCheck->viewport()->width());
+    for (int row = 0; row < w.lbxCheck->topLevelItemCount(); ++row)
+      EXPECT_LT(fm.horizontalAdvance(w.lbxCheck->topLevelItem(row)->text(col)), header->sectionSize(col)) << col;
+  }
+  w.cbxCheckRule->setCurrentIndex(w.cbxCheckRule->findText(QStringLiteral("Выброс T (3)")));
+  ASSERT_EQ(w.lbxCheck->topLevelItemCount(), 3);
+  Click(0);
+  w.idRemoveFound->trigger();
+  // Still the rule's findings alone after the edit, while it has any.
+  EXPECT_EQ(w.cbxCheckRule->currentText(), QStringLiteral("Выброс T (2)"));
+  EXPECT_EQ(w.lbxCheck->topLevelItemCount(), 2);
+  // The observer's exclusion counts as a value out of range.
+  EXPECT_EQ(w.lblCheckValues->text(), QStringLiteral("Пропущенных значений: tu 0, crd 0; вне диапазона tu: 1"));
+  w.lbxCheck->selectAll();
+  w.idRemoveFound->trigger();
+  EXPECT_EQ(w.cbxCheckRule->currentText(), QStringLiteral("Все правила"));
+  EXPECT_EQ(w.lbxCheck->topLevelItemCount(), 2);
+}
+
+TEST_F(CheckWindowTest, ATimeFailureFindingLeadsStraightToItsCorrection) {
+  // Steady records a second apart; the telemetry clock runs back 2 s at row 70, and
+  // the slant range jumps out at row 90.
+  std::string tu, crd;
+  for (int i = 0; i < 120; ++i) {
+    tu += dv::FormatFixed(i < 70 ? i : i - 2, 0, 2) + "\t" + dv::FormatFixed(5 - 0.1 * i, 0, 2) + "\t" +
+          dv::FormatFixed(80 - 0.3 * i, 0, 2) + "\r\n";
+    crd += dv::FormatFixed(i, 0, 2) + "\t" + dv::FormatFixed(150 + 6.0 * i + (i == 90 ? 900 : 0), 0, 2) + "\t" +
+           dv::FormatFixed(0.5 + 0.01 * i, 0, 6) + "\t" + dv::FormatFixed(30 + 0.02 * i, 0, 6) + "\r\n";
+  }
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(WriteFlight("failure", tu, crd)));
+  QTest::keyClick(&w, Qt::Key_F7);
+  ASSERT_GE(RowOf(QStringLiteral("Сбой времени tu")), 0);
+  Click(RowOf(QStringLiteral("Сбой времени tu")));
+  EXPECT_EQ(w.lbxTLM->SelectedRuns(), (std::vector<std::pair<int, int>>{{70, 70}}));
+  dialogs.inputs = {QStringLiteral("70.00")};
+  w.idTLMTime->trigger();
+  const dv::TuArray& points = w.flight().Points.TuPoints;
+  for (int row : {69, 70, 119}) EXPECT_FLOAT_EQ(points[row].Time, static_cast<float>(row));
+  EXPECT_TRUE(points[70].TimeCorrected && !points[69].TimeCorrected);
+  EXPECT_EQ(RowOf(QStringLiteral("Сбой времени tu")), -1);
+  // Ctrl+C in the list takes out the coordinate finding's point.
+  ASSERT_GE(RowOf(QStringLiteral("Выброс дальности")), 0);
+  Click(RowOf(QStringLiteral("Выброс дальности")));
+  EXPECT_EQ(w.PageControlTxt->currentWidget(), w.tsCRDTxt);
+  QTest::keyClick(w.lbxCheck, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(w.flight().Points.CrdPoints[90].Excluded);
+  EXPECT_TRUE(w.CRDModified && w.lbxCheck->hasFocus());
 }
 
 TEST_F(CheckWindowTest, ThresholdsFromTheSettingsAndKeptThroughTheCloseTimeWrite) {
