@@ -265,6 +265,29 @@ TEST(CheckRulesTest, SlantRangeSpikesAndJumps) {
     EXPECT_EQ(findings[0].firstRow, 250);
     EXPECT_NEAR(findings[0].value, 151, 1e-6);
   }
+  // A range growing a steady 20 m/s with radar dropouts of 30 to 266 s: the
+  // change across each is a rate over its time, and no neighbour of a point
+  // across a dropout takes part in its median. A temperature falling across a
+  // telemetry dropout likewise.
+  {
+    dv::CrdArray crd = SteadyRange(1201);
+    dv::TuArray tu = CleanTu(1201);
+    for (int i = 0; i < 1201; ++i) crd[i].SR = 2000 + 20.0 * i, crd[i].El = 14;  // rising 4.8 m/s
+    for (auto [from, to] : {std::pair{100, 130}, std::pair{300, 566}, std::pair{700, 760}, std::pair{770, 800}})
+      for (int i = from; i < to; ++i) {
+        crd[i].SR = crd[i].Az = crd[i].El = -999;
+        crd[i].Excluded = crd[i].AzAsRead = crd[i].ElAsRead = true;
+      }
+    for (int i = 500; i < 530; ++i) tu.Delete(500);
+    for (int i = 500; i < tu.Count(); ++i) tu[i].T -= 3;
+    const auto findings = Check(tu, crd);
+    for (const dv::Finding& f : findings)
+      EXPECT_TRUE(f.rule == CheckRule::CrdGap || f.rule == CheckRule::TuGap)
+          << dv::InfoOf(f.rule).name << " " << f.firstRow << "-" << f.lastRow << " " << f.value;
+    // A spike right after a dropout is still one, held against the points after it.
+    crd[566].SR += 400;
+    EXPECT_TRUE(Only(Check(tu, crd), CheckRule::SRSpike));
+  }
   for (const double step : {151.0, 149.0}) {
     dv::CrdArray crd = SteadyRange(601);
     for (int i = 300; i < 601; ++i) crd[i].SR += step;
@@ -420,6 +443,39 @@ TEST(CheckRulesTest, GapsRepeatsAndClocksParting) {
   EXPECT_NEAR(gap->value, 10.5, 1e-6);
   EXPECT_FALSE(Only(findings, CheckRule::CrdGap));
   EXPECT_TRUE(dv::RemovableRows(*gap).empty());  // a gap has no point to remove
+  EXPECT_EQ(gap->missing, 10);  // 10.5 s at the nominal 1 s
+  EXPECT_EQ(gap->expected, 12);
+
+  // Gaps that start within a minute of the one before are told as one, with
+  // the records missing over the whole stretch; the observer's exclusions are
+  // no gap at all.
+  tu = CleanTu(1201);
+  crd = CleanCrd(1201);
+  for (int i = 0; i < 20; ++i) crd.Delete(400);  // 400..419 missing
+  for (int i = 0; i < 30; ++i) crd.Delete(450);  // 470..499 missing: 30 s after the first ended
+  for (int i = 0; i < 15; ++i) crd.Delete(600);  // 550..564 missing, 70 s after: apart
+  for (int i = 100; i < 200; ++i) tu[i].TExcluded = tu[i].UExcluded = true;
+  findings = Check(tu, crd);
+  EXPECT_EQ(RulesOf(findings), (std::multiset{CheckRule::CrdGap, CheckRule::CrdGap}));
+  const auto merged = findings[0].firstTime < findings[1].firstTime ? findings[0] : findings[1];
+  EXPECT_EQ(merged.firstRow, 399);
+  EXPECT_DOUBLE_EQ(merged.lastTime, 500);
+  EXPECT_EQ(merged.missing, 50);
+  EXPECT_EQ(merged.expected, 102);
+  EXPECT_EQ(dv::ColumnsOf(merged).value, "нет 50 из 102");
+  EXPECT_EQ(dv::ColumnsOf(merged).times, "399.0–500.0");
+
+  // The first time that runs back is a finding at its row, where a time
+  // correction starts: 101.5 after 102.0.
+  tu = CleanTu(601);
+  for (int i = 1; i <= 5; ++i) tu[i].Time = static_cast<float>(std::vector{0.0, 100.0, 101.0, 102.0, 101.5, 102.5}[i]);
+  const auto failure = Only(Check(tu, dv::CrdArray(1)), CheckRule::TuTimeFailure);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->firstRow, 4);
+  EXPECT_EQ(failure->lastRow, 4);
+  EXPECT_EQ(failure->value, 101.5);
+  EXPECT_EQ(failure->threshold, 102.0);
+  EXPECT_TRUE(dv::RemovableRows(*failure).empty());
 
   // Row 200's time given again by rows 201 and 202.
   crd = CleanCrd(601);
