@@ -38,6 +38,13 @@ double TowardsMiddle(const dv::TuArray& tu, int first, int last, double size) {
   return sum / (last - first + 1) > 50 ? -size : size;
 }
 
+// A range spike of 300-3000 m that leaves the range positive (a range below -99 m
+// would be a missing-value mark, not a spike).
+double RangeSpike(Dice& dice, double range) {
+  const double sign = dice.Sign(), size = dice.Between(300, 3000);
+  return sign > 0 ? size : -std::min(size, 0.8 * range);
+}
+
 struct Slot {
   int from, to;  // rows the fault may take, margins left out
 };
@@ -92,7 +99,7 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
         // 20-60 records lost just before a range spike: after the removal the
         // spike is the first record after the dropout.
         const int count = dice.Int(20, 60);
-        crd[first].SR += dice.Sign() * dice.Between(300, 3000);
+        crd[first].SR += RangeSpike(dice, crd[first].SR);
         gaps.emplace_back(-(first - count), count);
         faults.push_back({CheckRule::SRSpike, first, first, name});
       } else {
@@ -148,7 +155,7 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
       }
       case CheckRule::SRSpike: {
         last = first + dice.Int(0, 2);
-        const double size = dice.Sign() * dice.Between(300, 3000);
+        const double size = RangeSpike(dice, crd[first].SR);
         for (int i = first; i <= last; ++i) crd[i].SR += size;
         break;
       }

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   for (const dvtools::KindScore& k : score.kinds) {
     int chars = 0;
     for (unsigned char c : k.kind) chars += (c & 0xC0) != 0x80;
-    std::printf("  %s%*s %8d %6d %6.1f%%\n", k.kind.c_str(), std::max(0, 22 - chars), "", k.injected, k.found,
+    std::printf("  %s%*s %8d %6d %6.1f%%\n", k.kind.c_str(), std::max(0, 28 - chars), "", k.injected, k.found,
                 k.injected ? 100.0 * k.found / k.injected : 0.0);
   }
   std::printf("%-24s %8d %6d %6.1f%% %6d %10.2f\n", "all", injected, found, 100.0 * found / injected, clean,
