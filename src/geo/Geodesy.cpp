@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "charts/Derived.h"
+
 namespace dv {
 
 namespace {
@@ -98,6 +100,22 @@ std::optional<GeodesicLine> InverseGeodesic(GeoPoint p1, GeoPoint p2) {
   line.azimuth = az;
   return line;
 }
+
+// Doviak and Zrnic, Doppler Radar and Weather Observations (2nd ed., 1993),
+// eq. 2.28c: the ground range s = ka * asin(r cos(El) / (ka + h)), where ka is
+// the effective earth radius (4/3 of the earth's, for standard refraction) and
+// h the height above the radar, as the derived height gives it
+// (h = r sin(El) + (r cos(El))^2 / (2 ka)). The same ka as that height:
+// kHeightCurvature = 1 / (2 ka).
+double GroundDistance(double across, double height) {
+  constexpr double ka = 1.0 / (2.0 * kHeightCurvature);
+  const double ratio = across / (ka + height);
+  if (!(std::fabs(ratio) <= 1)) return across;  // no sphere holds it: left on the plane
+  return ka * std::asin(ratio);
+}
+
+bool KnownLatitude(double latitude) { return latitude >= -90 && latitude <= 90; }
+bool KnownLongitude(double longitude) { return longitude >= -360 && longitude <= 360; }
 
 GeoPoint PositionFromStation(GeoPoint station, double east, double north) {
   const double distance = std::hypot(east, north);

@@ -30,4 +30,15 @@ std::optional<GeodesicLine> InverseGeodesic(GeoPoint a, GeoPoint b);
 // lies: its horizontal distance taken along the geodesic in its azimuth.
 GeoPoint PositionFromStation(GeoPoint station, double east, double north);
 
+// The distance along the ground from the radar to the point under a sonde
+// seen `across` metres out on the radar's horizontal plane (SR cos El) at
+// `height` metres above it, in the refracting 4/3-earth model of the derived
+// height. The plane distance is longer by about height * across / R.
+double GroundDistance(double across, double height);
+
+// A latitude and a longitude that are real (the -999 mark, or anything below
+// -90 or -360, is none); a longitude may be given from -360 to 360.
+bool KnownLatitude(double latitude);
+bool KnownLongitude(double longitude);
+
 }  // namespace dv

@@ -49,8 +49,8 @@ std::string Iso(DateTime launch, double seconds) {
 }  // namespace
 
 bool StationKnown(const InitialData& info) {
-  return info.StationLattitude > kCrdMissingLimit && info.StationLongitude > kCrdMissingLimit &&
-         std::fabs(info.StationLattitude) <= 90 && std::fabs(info.StationLongitude) <= 360;
+  // A station west of 99° W is as real as any: only the mark is unknown.
+  return KnownLatitude(info.StationLattitude) && KnownLongitude(info.StationLongitude);
 }
 
 std::vector<TrackRecord> BuildTrack(const TuArray& tu, const CrdArray& crd, const InitialData& info,
@@ -74,7 +74,9 @@ std::vector<TrackRecord> BuildTrack(const TuArray& tu, const CrdArray& crd, cons
       const CrdDerived d = DeriveCrd(p);
       r.X = d.X, r.Y = d.Y, r.Z = d.Z;
       if (station && std::isfinite(d.X) && std::isfinite(d.Y) && std::isfinite(d.Z)) {
-        const GeoPoint g = PositionFromStation(origin, d.X, d.Y);
+        // Along the ground under the sonde, not along the radar's plane.
+        const double scale = d.L > 0 ? GroundDistance(d.L, d.Z) / d.L : 1.0;
+        const GeoPoint g = PositionFromStation(origin, d.X * scale, d.Y * scale);
         r.latitude = g.latitude, r.longitude = g.longitude, r.altitude = groundHeight + d.Z;
       }
     }

@@ -7,6 +7,8 @@
 #include "common/FileIO.h"
 #include "common/Helpers.h"
 #include "flight/PointFiles.h"
+#include "geo/Geodesy.h"
+#include "geo/TrackExport.h"
 #include "open/Checks.h"
 
 namespace dv {
@@ -22,12 +24,14 @@ std::string Number(const std::optional<double>& v, int decimals) {
 
 // The station's values are single precision: the shortest text that reads back
 // as the same float, "55.933" rather than "55.932999".
-std::string Single(float v) {
-  if (!Known(v)) return "не задано";
+std::string Single(float v, bool known) {
+  if (!known) return "не задано";
   char text[32];
   const auto end = std::to_chars(text, text + sizeof text, v).ptr;
   return std::string(text, end);
 }
+
+std::string Single(float v) { return Single(v, Known(v)); }
 
 std::string TwoDigits(int v) {
   char text[16];
@@ -50,8 +54,10 @@ struct FieldShown {
 const std::vector<FieldShown>& InfoFieldsShown() {
   static const std::vector<FieldShown> fields = {
       {"edtStation", "Индекс станции", [](const InitialData& i) { return std::to_string(i.StationSynopticIndex); }},
-      {"edtLat", "Широта станции, °", [](const InitialData& i) { return Single(i.StationLattitude); }},
-      {"edtLong", "Долгота станции, °", [](const InitialData& i) { return Single(i.StationLongitude); }},
+      {"edtLat", "Широта станции, °",
+       [](const InitialData& i) { return Single(i.StationLattitude, KnownLatitude(i.StationLattitude)); }},
+      {"edtLong", "Долгота станции, °",
+       [](const InitialData& i) { return Single(i.StationLongitude, KnownLongitude(i.StationLongitude)); }},
       {"edtH0", "Высота станции, м", [](const InitialData& i) { return Single(i.StationHeightAboveSeaLevel); }},
       {"edtP0", "Давление у земли, гПа", [](const InitialData& i) { return Number(i.OnGroundPressure, 1); }},
       {"edtD0", "Направление ветра у земли, °", [](const InitialData& i) { return Number(i.OnGroundWindDirection, 0); }},
@@ -113,8 +119,8 @@ ReportSection FlightSection(const ReviewInput& in) {
   about.table.push_back({"Папка", ExtractFilePath(f.FlightBase)});
   about.table.push_back({"Станция", std::to_string(info.StationSynopticIndex)});
   about.table.push_back({"Координаты станции",
-                         Known(info.StationLattitude) && Known(info.StationLongitude)
-                             ? Single(info.StationLattitude) + "° ш., " + Single(info.StationLongitude) + "° д."
+                         StationKnown(info)
+                             ? Single(info.StationLattitude, true) + "° ш., " + Single(info.StationLongitude, true) + "° д."
                              : "не заданы"});
   about.table.push_back({"Высота станции, м", Single(info.StationHeightAboveSeaLevel)});
   about.table.push_back({"Дата и время выпуска (местное)", StartText(info)});

@@ -82,6 +82,52 @@ dv::InitialData Station() {
   return info;
 }
 
+// The same geometry worked on the refracting sphere itself: the radar on a
+// sphere of 4/3 the earth's radius, rays straight, the sonde at SR and El; the
+// ground distance is the arc under it.
+TEST(GeodesyTest, GroundDistanceUnderTheSondeAsOnTheSphere) {
+  const double ka = 1.0 / (2.0 * dv::kHeightCurvature);
+  for (const auto& [sr, el] : {std::pair{100000.0, 10.0}, std::pair{92000.0, 11.0}, std::pair{20000.0, 45.0},
+                               std::pair{150000.0, 4.0}, std::pair{500.0, 80.0}}) {
+    const double e = el * std::numbers::pi / 180;
+    const double phi = std::atan2(sr * std::cos(e), ka + sr * std::sin(e));
+    const dv::CrdDerived d = dv::DeriveCrd(sr, 0, el);
+    EXPECT_NEAR(dv::GroundDistance(d.L, d.Z), ka * phi, 1.0) << sr << " " << el;
+  }
+  // At 90 km out and 18 km up the plane is some 200 m longer than the ground.
+  const dv::CrdDerived far = dv::DeriveCrd(std::hypot(90000.0, 18000.0), 0, std::atan2(18000.0, 90000.0) * 180 / std::numbers::pi);
+  EXPECT_GT(far.L - dv::GroundDistance(far.L, far.Z), 150);
+  EXPECT_LT(far.L - dv::GroundDistance(far.L, far.Z), 300);
+}
+
+// Stations west of 99° W, near the date line and beyond it, have positions;
+// the tracks cross the date line as they should.
+TEST(TrackExportTest, StationsAnywhereOnEarthAndTracksOverTheDateLine) {
+  const dv::FlightPoints p = SmallFlight();  // the sonde goes east, 1 km out
+  for (const auto& [lon, east] : {std::pair{-101.371f, -101.36}, std::pair{177.5f, 177.51}, std::pair{-170.0f, -169.99},
+                                  std::pair{179.995f, -179.995}, std::pair{350.0f, -9.99}}) {
+    dv::InitialData info = Station();
+    info.StationLongitude = lon;
+    EXPECT_TRUE(dv::StationKnown(info)) << lon;
+    const auto track = dv::BuildTrack(p, info, {});
+    ASSERT_EQ(dv::PositionCount(track), 3) << lon;
+    EXPECT_NEAR(*track[1].longitude, east, 0.01) << lon;
+    EXPECT_LE(std::fabs(*track[1].longitude), 180) << lon;
+    EXPECT_NE(dv::FormatTrackKml(track, "x").find("<coordinates>"), std::string::npos);
+  }
+  // Only the mark is no place: a latitude below -90 or a longitude below -360.
+  dv::InitialData info = Station();
+  for (const float lon : {-999.0f, -361.0f}) {
+    info.StationLongitude = lon;
+    EXPECT_FALSE(dv::StationKnown(info)) << lon;
+  }
+  info = Station();
+  info.StationLattitude = -90.5f;
+  EXPECT_FALSE(dv::StationKnown(info));
+  info.StationLattitude = -89.5f;
+  EXPECT_TRUE(dv::StationKnown(info));
+}
+
 TEST(TrackExportTest, RecordsMergedByTimeWithWhatIsExcludedLeftEmpty) {
   const dv::FlightPoints p = SmallFlight();
   const auto track = dv::BuildTrack(p, Station(), {});
@@ -101,7 +147,7 @@ TEST(TrackExportTest, RecordsMergedByTimeWithWhatIsExcludedLeftEmpty) {
   ASSERT_TRUE(track[1].altitude);
   EXPECT_NEAR(*track[1].altitude, 187 + d.Z, 1e-9);
   const auto back = dv::InverseGeodesic({55.933f, 37.517f}, {*track[1].latitude, *track[1].longitude});
-  EXPECT_NEAR(back->distance, d.L, 1e-4);
+  EXPECT_NEAR(back->distance, dv::GroundDistance(d.L, d.Z), 1e-4);  // along the ground, not the plane
   EXPECT_NEAR(back->azimuth, 90, 1e-6);
   EXPECT_EQ(dv::PositionCount(track), 3);
   // Without the station's coordinates there is no position.

@@ -80,6 +80,14 @@ TEST(ReviewTest, TheFlightAndWhatDiffersFromTheOriginals) {
   EXPECT_TRUE(Has(text, "Отчёт о просмотре выпуска 20251014-1130\n")) << text;
   EXPECT_TRUE(Has(text, "Станция\t27612\n"));
   EXPECT_TRUE(Has(text, "Координаты станции\t55.933° ш., 37.517° д.\n"));  // floats shortest, not 55.932999
+  // A station west of 99° W has coordinates too; its longitude changed is shown both ways.
+  dv::InitialData west = edited;
+  west.StationLongitude = -101.371f;
+  dv::ReviewInput westIn = in;
+  westIn.info = &west;
+  const std::string westText = Text(westIn);
+  EXPECT_TRUE(Has(westText, "Координаты станции\t55.933° ш., -101.371° д.\n")) << westText;
+  EXPECT_TRUE(Has(westText, "Долгота станции, °\t37.517\t-101.371\n")) << westText;
   EXPECT_TRUE(Has(text, "Дата и время выпуска (местное)\t14.10.2025 11:05\n"));
   EXPECT_TRUE(Has(text, "Радиозонд\t90\n"));
   EXPECT_TRUE(Has(text, "Отчёт составлен\t09.12.2026 21:40\n"));
