@@ -9,6 +9,7 @@
 // - a successful save left the delivered bytes in NAME.org.* without any write
 //   permission, wrote the own file as the points or fields now held, changed no
 //   other file, and a second save does not touch the original copy;
+// - a saved .info holds no control byte inside a value of a known key;
 // - no temporary file is left in the folder.
 // The size-limited reader is checked on the delivered files as well.
 
@@ -398,6 +399,21 @@ void SameStartFields(const dv::InitialData& a, const dv::InitialData& b) {
     Fail("a new .info reads back to another type");
 }
 
+// A saved .info holds no byte below 0x20 inside a value of a known key: the cloud
+// code as taken (a line break there would be cut off at the next read) and every
+// entry line of a known key the file now holds.
+void CheckNoControlInValues(const std::string& file, const dv::InitialData& info) {
+  if (dv::HasControlByte(info.NebulosityCode)) Fail("a cloud code with a control byte was saved");
+  const std::string bytes = Slurp(file);
+  for (std::string_view line : dv::SplitLines(bytes)) {
+    const std::size_t sep = line.find(":\t");
+    if (sep == std::string_view::npos) continue;
+    bool known = false;
+    for (const dv::InfoKey& k : dv::InfoKeys()) known |= line.substr(0, sep) == k.key;
+    if (known && dv::HasControlByte(line.substr(sep + 2))) Fail("a control byte in a written value:", std::string(line));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -503,6 +519,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       written = (ownThere && !copyToMake) ? dv::UpdateInfoBytes(oldOwn, info, zone)
                                           : dv::FormatNewInfo(info, zone);
       CheckSave(x, part, before, outcome, b, written, label);
+      if (outcome.ok()) CheckNoControlInValues(fileName, info);
       if (outcome.ok() && zone == 0 && !(ownThere && !copyToMake)) {
         dv::InitialData back;
         const dv::InfoReadResult r = dv::ReadInfo(fileName, true, back);

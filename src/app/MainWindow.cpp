@@ -152,7 +152,8 @@ bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zo
                                   InfoTextFromQt(edtV0->text()), InfoTextFromQt(edtClouds->text()),
                                   InfoTextFromQt(edtRaRa->text())};
   const bool saved = FinishSave(
-      dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info, flight_->InfoName),
+      dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info, flight_->InfoName,
+                   &flight_->InfoAsOpened),
       &TfmMainFrm::SetInfoModified);
   if (saved) history_.MarkSaved(kInfoBit | kInfoBox);  // an undo now makes memory differ from the file
   return saved;
@@ -163,7 +164,7 @@ bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {
   const dv::TuFieldTexts fields{InfoTextFromQt(edtT0->text()), InfoTextFromQt(edtU0->text()),
                                 edtT0->isModified() || edtU0->isModified()};
   return FinishSave(dv::SaveTu(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
-                               flight_->Points.TuPoints),
+                               flight_->Points.TuPoints, &lbxTLM->listModel()->Bytes()),
                     &TfmMainFrm::SetTLMModified);
 }
 
@@ -173,7 +174,7 @@ bool TfmMainFrm::SaveCrd(const std::string& fileName, bool keepOriginal) {
                                  InfoTextFromQt(edtEl0->text()),
                                  edtSR0->isModified() || edtAz0->isModified() || edtEl0->isModified()};
   return FinishSave(dv::SaveCrd(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
-                                flight_->Points.CrdPoints),
+                                flight_->Points.CrdPoints, &lbxCRD->listModel()->Bytes()),
                     &TfmMainFrm::SetCRDModified);
 }
 

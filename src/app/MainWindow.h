@@ -95,6 +95,9 @@ class TfmMainFrm : public QMainWindow {
   // Opening.
   bool OpenFlight(const QString& fileName);
   void ClearFlightView();
+  // The reading part of OpenFlight, and the window put back as at start after it failed.
+  bool LoadFlight(const QString& fileName);
+  void ClearFailedOpen();
   // A flight whose originals hold fewer points than its working files is for viewing only.
   bool ViewOnly = false;
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -362,15 +363,13 @@ IoResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
   return {};
 }
 
-IoResult CopyToReadOnly(const std::string& from, const std::string& to) {
-  std::string bytes;
-  if (IoResult r = ReadFileBytes(from, bytes); !r) return r;
-  const fs::path source = FsPath(from);
+namespace {
+// The bytes under a temporary name, flushed and made read-only, then given `to`.
+IoResult WriteReadOnly(std::string_view bytes, const std::string& to, fs::perms perms,
+                       std::optional<fs::file_time_type> modified) {
   const fs::path target = FsPath(to);
   std::error_code ec;
-  const fs::perms perms = fs::status(source, ec).permissions();
-  const auto modified = fs::last_write_time(source, ec);
-  const bool keepTime = !ec;
+  const bool keepTime = modified.has_value();
 
   RemoveStaleTemporaries(target);
   fs::path temp;
@@ -391,7 +390,7 @@ IoResult CopyToReadOnly(const std::string& from, const std::string& to) {
   const int syncErr = errno;
   if (!fd.Close() || !synced) return discard(ErrnoText(synced ? errno : syncErr));
   // The copy is read-only before it has its name, so it is never seen writable.
-  if (keepTime) fs::last_write_time(temp, modified, ec);
+  if (keepTime) fs::last_write_time(temp, *modified, ec);
 #ifdef _WIN32
   (void)perms;
   if (!SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE))
@@ -406,6 +405,22 @@ IoResult CopyToReadOnly(const std::string& from, const std::string& to) {
   if (!MoveNoReplace(temp, target, existed)) return discard(existed ? "the target exists" : ErrnoText(errno));
   SyncFolderOf(target);
   return {};
+}
+}  // namespace
+
+IoResult CopyToReadOnly(const std::string& from, const std::string& to) {
+  std::string bytes;
+  if (IoResult r = ReadFileBytes(from, bytes); !r) return r;
+  const fs::path source = FsPath(from);
+  std::error_code ec;
+  const fs::perms perms = fs::status(source, ec).permissions();
+  const auto modified = fs::last_write_time(source, ec);
+  return WriteReadOnly(bytes, to, perms, ec ? std::nullopt : std::optional(modified));
+}
+
+IoResult KeepReadOnly(std::string_view bytes, const std::string& to) {
+  using fs::perms;
+  return WriteReadOnly(bytes, to, perms::owner_read | perms::group_read | perms::others_read, std::nullopt);
 }
 
 IoResult RemoveFile(const std::string& path) {

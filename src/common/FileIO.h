@@ -34,6 +34,9 @@ IoResult WriteFileAtomic(const std::string& path, std::string_view bytes);
 // temporary name and only then given its name, so `to` is either absent or whole
 // and read-only. Never replaces an existing `to`.
 IoResult CopyToReadOnly(const std::string& from, const std::string& to);
+// The same for bytes already in memory (a file that has gone since it was read);
+// the copy is readable by all and written by none.
+IoResult KeepReadOnly(std::string_view bytes, const std::string& to);
 
 // Removes a file (also a read-only one; a link, not what it points to) and
 // flushes its folder.

@@ -97,16 +97,29 @@ void TfmMainFrm::InstallFieldHandlers() {
   for (QLineEdit* e : findChildren<QLineEdit*>()) {
     if (!e->objectName().startsWith(QStringLiteral("edt"))) continue;
     e->installEventFilter(this);
-    if (const int limit = TypingLimit(e); limit > 0) {
-      // A paste is not filtered, but it is held to the field's length like typing.
-      connect(e, &QLineEdit::textEdited, this, [e, limit](const QString& text) {
-        if (text.size() <= limit) return;
-        const int caret = std::min(e->cursorPosition(), limit);
-        e->setText(text.left(limit));
-        e->setModified(true);
-        e->setCursorPosition(caret);
-      });
-    }
+    // A paste is not filtered, but a control character in it is refused like a
+    // typed one (a line break would split the line in the file), and the text is
+    // held to the field's length like typing.
+    connect(e, &QLineEdit::textEdited, this, [this, e](const QString& edited) {
+      QString text = edited;
+      int caret = e->cursorPosition();
+      bool refused = false;
+      for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (text[i].unicode() >= 0x20) continue;
+        text.remove(i, 1);
+        if (i < caret) --caret;
+        refused = true;
+      }
+      if (refused) dialogs_->beep();
+      if (const int limit = TypingLimit(e); limit > 0 && text.size() > limit) {
+        text.truncate(limit);
+        caret = std::min(caret, limit);
+      }
+      if (text == edited) return;
+      e->setText(text);
+      e->setModified(true);
+      e->setCursorPosition(caret);
+    });
   }
 }
 

@@ -22,6 +22,8 @@ class ListingModel : public QAbstractListModel {
   void SetLines(std::string bytes);
   void Clear();
   std::string_view RowBytes(int row) const;
+  // The whole file as it was loaded, line ends included.
+  const std::string& Bytes() const { return bytes_; }
   QString RowText(int row) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;

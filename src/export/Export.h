@@ -2,6 +2,7 @@
 // Names for the copies of a flight: the station files under the UTC launch
 // time, and the processing program's work files.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,25 @@ std::optional<std::string> ExportBase(const std::string& startDir, const Initial
 
 // The processing folder + the flight's file name without folder and extension.
 std::string WorkBase(const std::string& processingTemp, const std::string& flightBase);
+
+// The files an export touches, kind by kind (.info, .tu, .crd): the export file,
+// the flight's own file and its original, and which of them stood before.
+struct ExportFile {
+  std::string target, own, original;
+  bool targetBefore = false, originalBefore = false;
+};
+using ExportFiles = std::array<ExportFile, 3>;
+// `ownInfo` is the flight's .info as opened (its extension spelled as chosen).
+ExportFiles PlanExport(const std::string& exportBase, const std::string& flightBase,
+                       const std::string& ownInfo);
+// After the whole set is written: each own file whose original this export made
+// now lives on only as that original. Nothing is retired before, so a failed
+// export never leaves the flight without one of its files.
+void RetireOwnFiles(const ExportFiles& files);
+// After a failed export: the export files and originals it made go again, so no
+// part of a set is left for the processing program to take. An export file that
+// stood before keeps what was written over it (the same flight's data).
+void UndoExport(const ExportFiles& files);
 
 inline constexpr const char* kZoneCaption = "Пояс (для ZAZO VERE/Dodezo)";
 inline constexpr const char* kZonePrompt = "Введите разницу с ВСВ";

@@ -18,6 +18,8 @@ struct Flight {
   // Where the open dialog and the export start: the working folder at start, then
   // the configuration, a command-line argument, and each opened flight's folder.
   std::string StartDir;
+  // The .info's bytes as opened: its original if the file is gone by the first save.
+  std::string InfoAsOpened;
   InitialData Info;     // as edited
   InitialData OrgInfo;  // the original, for comparison
   FlightPoints Points;  // TuPoints, CrdPoints, TuOrgPoints, CrdOrgPoints

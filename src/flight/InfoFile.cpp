@@ -1,5 +1,6 @@
 #include "flight/InfoFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <tuple>
@@ -187,8 +188,10 @@ InfoReadResult ParseInfo(std::string_view bytes, const std::string& fileName, bo
   return result;
 }
 
-InfoReadResult ReadInfo(const std::string& fileName, bool reset, InitialData& target) {
-  std::string bytes;
+InfoReadResult ReadInfo(const std::string& fileName, bool reset, InitialData& target,
+                        std::string* bytesOut) {
+  std::string own;
+  std::string& bytes = bytesOut ? *bytesOut : own;
   // An initial-data file is a few hundred bytes; anything near this is not one.
   constexpr std::size_t kMaxInfoBytes = std::size_t{16} << 20;
   if (!ReadFileBytes(fileName, bytes, kMaxInfoBytes)) {
@@ -200,9 +203,15 @@ InfoReadResult ReadInfo(const std::string& fileName, bool reset, InitialData& ta
   return ParseInfo(bytes, fileName, reset, target);
 }
 
+bool HasControlByte(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 std::optional<std::string> TakeInfoFields(const InfoFieldTexts& f, InitialData& info) {
-  // Each number is stored before its range is checked.
+  // Each number is stored before its range is checked. A control byte is refused
+  // outright: a line break in a value would split the line in the file.
   auto number = [](const std::string& text, double& field) {
+    if (HasControlByte(text)) return false;
     const auto v = TextToReal(text);
     if (!v) return false;
     field = *v;
@@ -216,10 +225,10 @@ std::optional<std::string> TakeInfoFields(const InfoFieldTexts& f, InitialData& 
   if (!number(f.V0, info.OnGroundWindVelocity) ||
       !(info.OnGroundWindVelocity >= 0.0 && info.OnGroundWindVelocity <= 33.0))
     return "edtV0";
-  if (f.Clouds.size() != 5) return "edtClouds";
+  if (f.Clouds.size() != 5 || HasControlByte(f.Clouds)) return "edtClouds";
   info.NebulosityCode = f.Clouds;
   if (!f.RaRa.empty()) {
-    if (f.RaRa.size() != 2) return "edtRaRa";
+    if (f.RaRa.size() != 2 || HasControlByte(f.RaRa)) return "edtRaRa";
     // Two characters may carry a sign: a type of -1 read from a file must save again.
     const auto type = TextToInt(f.RaRa, std::numeric_limits<std::int32_t>::min(),
                                 std::numeric_limits<std::int32_t>::max());

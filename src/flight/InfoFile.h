@@ -68,7 +68,9 @@ struct InfoReadResult {
 // Reads `fileName` into `target`. With `reset` the target is first reset and the
 // value texts are returned for the edit fields; without it, fields missing from
 // the file keep their values and unknown lines are appended to ExtraLines.
-InfoReadResult ReadInfo(const std::string& fileName, bool reset, InitialData& target);
+// `bytes`, when given, receives the file's bytes.
+InfoReadResult ReadInfo(const std::string& fileName, bool reset, InitialData& target,
+                        std::string* bytes = nullptr);
 // The same over bytes already read; `fileName` gives the name time.
 InfoReadResult ParseInfo(std::string_view bytes, const std::string& fileName, bool reset,
                          InitialData& target);
@@ -80,7 +82,7 @@ struct InfoFieldTexts {
 
 // Takes the editable fields into `info`, checking them in order; the first
 // refused field's edit-field name, or nothing when all pass. A value is stored
-// before its range is checked.
+// before its range is checked; a text holding a byte below 0x20 is refused.
 std::optional<std::string> TakeInfoFields(const InfoFieldTexts& fields, InitialData& info);
 
 // A new file's bytes, and an existing file's bytes updated line by line. With
@@ -88,6 +90,9 @@ std::optional<std::string> TakeInfoFields(const InfoFieldTexts& fields, InitialD
 // longitude as minus its absolute value; `info` itself is not changed.
 std::string FormatNewInfo(const InitialData& info, int zoneHours);
 std::string UpdateInfoBytes(std::string_view oldBytes, const InitialData& info, int zoneHours);
+
+// A byte below 0x20 (a line break, a tab, ...): never part of a value in a written .info.
+bool HasControlByte(std::string_view text);
 
 // Splits at CR LF, LF or a lone CR; a final line break does not start another line.
 std::vector<std::string_view> SplitLines(std::string_view bytes);

@@ -14,18 +14,25 @@ SaveOutcome SaveOutcome::Fail(const std::string& path) {
   return SaveOutcome{SaveStatus::Failed, {}, std::string(kSaveError) + "\n" + path};
 }
 
-SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& ext, bool* made) {
-  return MakeOriginalCopyOf(flightBase + ext, flightBase + ".org" + ext, made);
+SaveOutcome MakeOriginalCopy(const std::string& flightBase, const std::string& ext, bool* made,
+                             const std::string* asOpened) {
+  return MakeOriginalCopyOf(flightBase + ext, flightBase + ".org" + ext, made, asOpened);
 }
 
-SaveOutcome MakeOriginalCopyOf(const std::string& own, const std::string& copy, bool* made) {
+SaveOutcome MakeOriginalCopyOf(const std::string& own, const std::string& copy, bool* made,
+                               const std::string* asOpened) {
   if (made) *made = false;
   if (FileExists(copy)) return {};
-  // A flight delivered without this file has nothing to keep.
-  if (!FileExists(own)) return {};
-  // A copy, not a rename: the flight's own file stays whole until the new one
-  // replaces it, so a save killed at any instant loses nothing.
-  if (!CopyToReadOnly(own, copy)) return SaveOutcome::Fail(copy);
+  if (FileExists(own)) {
+    // A copy, not a rename: the flight's own file stays whole until the new one
+    // replaces it, so a save killed at any instant loses nothing.
+    if (!CopyToReadOnly(own, copy)) return SaveOutcome::Fail(copy);
+  } else if (asOpened) {
+    // Deleted by someone else while the flight was open: what was opened is the original.
+    if (!KeepReadOnly(*asOpened, copy)) return SaveOutcome::Fail(copy);
+  } else {
+    return {};  // a flight delivered without this file has nothing to keep
+  }
   if (made) *made = true;
   return {};
 }
@@ -35,12 +42,6 @@ namespace {
 // After a failed write: the copy made by this save goes, as if it had never run.
 void UndoOriginalCopy(const std::string& flightBase, const std::string& ext) {
   RemoveFile(flightBase + ".org" + ext);
-}
-
-// After a successful write elsewhere (the export): the flight's own file of this
-// kind now lives on only as its original, as when the original was a rename.
-void RetireOwnFile(const std::string& fileName, const std::string& own, bool made) {
-  if (made && !SameFile(fileName, own)) RemoveFile(own);
 }
 
 bool ReadNumber(const std::string& text, double& field) {
@@ -54,10 +55,10 @@ bool ReadNumber(const std::string& text, double& field) {
 template <typename Array, typename Prepare, typename Write>
 SaveOutcome WritePoints(const std::string& fileName, bool keepOriginal,
                         const std::string& flightBase, const char* ext, Array& points,
-                        Prepare prepare, Write write) {
+                        const std::string* asOpened, Prepare prepare, Write write) {
   bool made = false;
   if (keepOriginal) {
-    SaveOutcome copy = MakeOriginalCopy(flightBase, ext, &made);
+    SaveOutcome copy = MakeOriginalCopy(flightBase, ext, &made, asOpened);
     if (!copy.ok()) return copy;
   }
   prepare(points[0]);
@@ -65,7 +66,6 @@ SaveOutcome WritePoints(const std::string& fileName, bool keepOriginal,
     if (made) UndoOriginalCopy(flightBase, ext);
     return SaveOutcome::Fail(fileName);
   }
-  RetireOwnFile(fileName, flightBase + ext, made);
   return {};
 }
 
@@ -85,13 +85,14 @@ std::optional<std::string> TakeCrdFields(const CrdFieldTexts& f, InitialData& in
 }
 
 SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
-                   const TuFieldTexts& fields, InitialData& info, TuArray& points) {
+                   const TuFieldTexts& fields, InitialData& info, TuArray& points,
+                   const std::string* asOpened) {
   if (points.Count() == 0) return SaveOutcome{SaveStatus::Failed, {}, kNoTuPoints};
   if (fields.changed) {
     if (auto refused = TakeTuFields(fields, info)) return SaveOutcome::Refuse(*refused);
   }
   return WritePoints(
-      fileName, keepOriginal, flightBase, ".tu", points,
+      fileName, keepOriginal, flightBase, ".tu", points, asOpened,
       [&](TuPoint& p0) {
         if (fields.changed) {
           p0.T = static_cast<float>(info.T0);
@@ -104,13 +105,14 @@ SaveOutcome SaveTu(const std::string& fileName, bool keepOriginal, const std::st
 }
 
 SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::string& flightBase,
-                    const CrdFieldTexts& fields, InitialData& info, CrdArray& points) {
+                    const CrdFieldTexts& fields, InitialData& info, CrdArray& points,
+                    const std::string* asOpened) {
   if (points.Count() == 0) return SaveOutcome{SaveStatus::Failed, {}, kNoCrdPoints};
   if (fields.changed) {
     if (auto refused = TakeCrdFields(fields, info)) return SaveOutcome::Refuse(*refused);
   }
   return WritePoints(
-      fileName, keepOriginal, flightBase, ".crd", points,
+      fileName, keepOriginal, flightBase, ".crd", points, asOpened,
       [&](CrdPoint& p0) {
         if (fields.changed) {
           p0.SR = info.SR0;
@@ -126,12 +128,12 @@ SaveOutcome SaveCrd(const std::string& fileName, bool keepOriginal, const std::s
 
 SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours,
                      const std::string& flightBase, const InfoFieldTexts& fields,
-                     InitialData& info, const std::string& ownInfo) {
+                     InitialData& info, const std::string& ownInfo, const std::string* asOpened) {
   if (auto refused = TakeInfoFields(fields, info)) return SaveOutcome::Refuse(*refused);
   const std::string own = ownInfo.empty() ? flightBase + ".info" : ownInfo;
   bool made = false;
   if (keepOriginal) {
-    SaveOutcome copy = MakeOriginalCopyOf(own, flightBase + ".org.info", &made);
+    SaveOutcome copy = MakeOriginalCopyOf(own, flightBase + ".org.info", &made, asOpened);
     if (!copy.ok()) return copy;
   }
   // The first save of the flight's own .info writes a new file, as it always has.
@@ -149,7 +151,6 @@ SaveOutcome SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHou
     if (made) UndoOriginalCopy(flightBase, ".info");
     return SaveOutcome::Fail(fileName);
   }
-  RetireOwnFile(fileName, own, made);
   return {};
 }
 

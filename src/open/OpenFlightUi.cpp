@@ -141,7 +141,36 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
   }
   BusyCursor busy;
   ClearFlightView();
+  if (LoadFlight(fileName)) return true;
+  ClearFailedOpen();
+  return false;
+}
 
+void TfmMainFrm::ClearFailedOpen() {
+  // A flight that did not open leaves nothing of itself, or of the one before, in
+  // the window: no name in the title, no lines, points, fields or save commands.
+  ClearFlightView();
+  dv::Flight& f = *flight_;
+  f.FlightBase.clear();
+  f.InfoName.clear();
+  f.InfoAsOpened.clear();
+  f.Info.Reset();
+  f.OrgInfo = f.Info;
+  f.Points.TuOrgPoints.Clear();
+  f.Points.CrdOrgPoints.Clear();
+  charts_->SetTlmOriginalsActive(false);
+  charts_->SetCrdOriginalsActive(false);
+  for (QLineEdit* e : tsInfo->findChildren<QLineEdit*>()) {
+    SetFieldColour(e, fieldcolour::kMenu);
+    e->setText(QString());
+  }
+  setWindowTitle(QStringLiteral("Devirarav"));
+  // "Сдвиг" stays as it was: once a flight had points it is there for the run.
+  idSave->setEnabled(false);
+  mniSaveRun->setEnabled(false);
+}
+
+bool TfmMainFrm::LoadFlight(const QString& fileName) {
   dv::Flight& f = *flight_;
   const std::string name = PathFromQt(fileName);
   f.FlightBase = dv::ChangeFileExtToNone(name);
@@ -158,7 +187,7 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
     return true;
   };
   if (notAFile(name)) return false;
-  const dv::InfoReadResult info = dv::ReadInfo(name, true, f.Info);
+  const dv::InfoReadResult info = dv::ReadInfo(name, true, f.Info, &f.InfoAsOpened);
   FillInfoFields(info.fieldTexts);
   show(info.messages);
   if (!info.ok) return false;

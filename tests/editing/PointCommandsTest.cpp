@@ -324,6 +324,46 @@ TEST_F(PointCommandsTest, LeavingAPastedFieldMarksItsFile) {
   EXPECT_TRUE(w.CRDModified);
 }
 
+// A control character pasted into an initial-data field (Shift+Insert, the menu) is
+// refused like a typed one: a beep, and it is dropped.
+TEST_F(PointCommandsTest, PastedControlCharactersAreRefused) {
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(WriteFlight("paste", SteadyTu(5), SteadyCrd(5))));
+  w.activateWindow();
+  dialogs.calls.clear();
+  for (QLineEdit* e : {w.edtClouds, w.edtP0, w.edtRaRa}) {
+    e->setFocus();
+    e->selectAll();
+    QApplication::clipboard()->setText("8/\n6\t");
+    QTest::keyClick(e, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(e->text(), e == w.edtRaRa ? "8/" : "8/6") << e->objectName().toStdString();
+  }
+  EXPECT_EQ(dialogs.Texts(), std::vector<QString>(3, ""));  // a beep each
+}
+
+// Files deleted by someone else while the flight was open: the save keeps what was
+// opened as the originals, so the excluded rows are still there to be seen.
+TEST_F(PointCommandsTest, FilesGoneWhileOpenAreKeptAsTheOriginals) {
+  const std::string tu = SteadyTu(6), crd = SteadyCrd(6);
+  const std::string base = WriteFlight("20251014-1130", tu, crd);
+  const std::string info = ReadAll(base + ".info");
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  SelectTu(2, 3);
+  w.idMarkTLM->trigger();
+  SelectCrd(2, 3);
+  w.idMarkCRD->trigger();
+  w.SetInfoModified(true);
+  for (const char* ext : {".info", ".tu", ".crd"}) std::filesystem::remove(base + ext);
+  w.idSaveAll->trigger();
+  EXPECT_EQ(ReadAll(base + ".org.tu"), tu);
+  EXPECT_EQ(ReadAll(base + ".org.crd"), crd);
+  EXPECT_EQ(ReadAll(base + ".org.info"), info);
+  for (const char* ext : {".org.info", ".org.tu", ".org.crd"}) EXPECT_TRUE(dvtest::IsReadOnly(base + ext)) << ext;
+  EXPECT_EQ(w.lbxTLM->RowCount(), 4);  // reopened: the saved rows, and all six in the originals
+  EXPECT_EQ(flight.Points.CrdOrgPoints.Count(), 6);
+}
+
 // Without originals the original series show the working points; an empty original
 // file is shorter than the working one (a flight for viewing), and its series show
 // the working points too.

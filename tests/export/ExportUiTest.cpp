@@ -4,16 +4,27 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QTest>
+#include <map>
 
 #include "WindowFixture.h"
 #include "about/AboutBox.h"
+#include "editing/ListingView.h"
 #include "flight/InfoFile.h"
 
 using dvtest::ReadAll;
+using Answer = UserDialogs::Answer;
 
 namespace {
 const char* const kTu = "0.00\t-1.50\t87.00\r\n1.00\t-1.60\t86.00\r\n2.00\t-1.70\t85.00\r\n";
 const char* const kCrd = "0.00\t150.00\t1.000000\t-0.010000\r\n1.00\t160.00\t1.000000\t0.100000\r\n";
+
+// Each entry of a folder with its bytes ("" for a folder) and permission bits.
+std::map<std::string, std::pair<std::string, int>> Snapshot(const std::filesystem::path& folder) {
+  std::map<std::string, std::pair<std::string, int>> s;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    s[e.path().filename().string()] = {e.is_regular_file() ? ReadAll(e.path().string()) : "", int(e.status().permissions())};
+  return s;
+}
 
 std::string InfoValue(const std::string& file, const std::string& key) {
   const std::string text = ReadAll(file);
@@ -37,6 +48,21 @@ class ExportTest : public WindowFixture {
     dialogs.inputs = {answer};
     window->mniSaveEOL->trigger();
   }
+  // The flight lives under the export name only: reopening its old name leaves
+  // nothing of it in the window.
+  void ExpectClearedByReopen() {
+    window->idReOpen->trigger();
+    EXPECT_EQ(dialogs.calls.back().text, "Info-файл ошибка!");
+    EXPECT_EQ(window->windowTitle(), "Devirarav");
+    EXPECT_EQ(window->lbxTLM->RowCount() + window->lbxCRD->RowCount(), 0);
+    EXPECT_EQ(window->edtStation->text() + window->edtP0->text(), "");
+  }
+  void ExpectWholeOnReopen() {
+    dialogs.answers = {Answer::No};  // "Сохранить?"
+    window->idReOpen->trigger();
+    EXPECT_EQ(window->windowTitle(), "Devirarav:27612-20100305-0907");
+    EXPECT_EQ(window->lbxTLM->RowCount(), 3);
+  }
 };
 
 TEST_F(ExportTest, ThreeHoursGivesTheThreeUtcFilesAndKeepsOriginals) {
@@ -58,21 +84,50 @@ TEST_F(ExportTest, ThreeHoursGivesTheThreeUtcFilesAndKeepsOriginals) {
   EXPECT_EQ(ReadAll(base + ".org.tu"), kTu);
   EXPECT_FLOAT_EQ(flight.Info.StationLongitude, 37.567f);
   EXPECT_EQ(flight.Info.StartHour, 9);
+  ExpectClearedByReopen();
 }
 
-TEST_F(ExportTest, ZeroOrCancelWritesOnlyTheInfoWithANegativeLongitude) {
-  for (const std::optional<QString>& answer : {std::optional<QString>(QStringLiteral("0")), std::optional<QString>()}) {
-    Export(answer);
-    const std::string out = dir.file("5.3.2010-9.7.info");
-    EXPECT_EQ(InfoValue(out, "StationLongitude"), "-37.567");
-    EXPECT_EQ(InfoValue(out, "StartHour"), "9");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("5.3.2010-9.7.tu")));
-    EXPECT_TRUE(std::filesystem::exists(base + ".tu"));  // only the .info was kept as an original
-    EXPECT_FLOAT_EQ(flight.Info.StationLongitude, 37.567f);
-    EXPECT_EQ(window->edtLong->text(), "37.567");
-    EXPECT_EQ(dialogs.calls.back().text, "Данные INFO скопированы");
-    std::filesystem::remove(out);
+// Cancel is no answer: no message, no file, no original.
+TEST_F(ExportTest, CancelWritesNothing) {
+  const auto before = Snapshot(dir.path());
+  Export(std::nullopt);
+  EXPECT_EQ(dialogs.calls.size(), 1u);  // the question only
+  EXPECT_EQ(Snapshot(dir.path()), before);
+  ExpectWholeOnReopen();
+}
+
+// 0 copies the .info alone, under the local time with the longitude negative; an
+// .info alone is no set, so the flight keeps its own files and opens again whole.
+TEST_F(ExportTest, ZeroWritesOnlyTheInfoAndTheFlightStaysWhole) {
+  Export(QStringLiteral("0"));
+  EXPECT_EQ(dialogs.calls.back().text, "Данные INFO скопированы");
+  const std::string out = dir.file("5.3.2010-9.7");
+  EXPECT_EQ(InfoValue(out + ".info", "StationLongitude"), "-37.567");
+  EXPECT_EQ(InfoValue(out + ".info", "StartHour"), "9");
+  EXPECT_FALSE(std::filesystem::exists(out + ".tu"));
+  EXPECT_EQ(window->edtLong->text(), "37.567");
+  EXPECT_FLOAT_EQ(flight.Info.StationLongitude, 37.567f);
+  for (const char* ext : {".info", ".tu", ".crd"}) EXPECT_TRUE(std::filesystem::exists(base + ext)) << ext;
+  ExpectWholeOnReopen();
+}
+
+// A write failing half-way, or a refused value, takes back all the export made:
+// the flight is whole under its own name, and closing still asks about the edits.
+TEST_F(ExportTest, AFailureHalfWayLeavesTheFlightWhole) {
+  for (const char* blocked : {"5.3.2010-6.7.tu", "5.3.2010-6.7.crd", ""}) {
+    if (*blocked) std::filesystem::create_directory(dir.file(blocked));  // no file over a folder
+    window->edtT0->setText(*blocked ? "-1.5" : "60");
+    window->edtT0->setModified(true);
+    window->SetTLMModified(true);
+    const auto before = Snapshot(dir.path());
+    Export(QStringLiteral("3"));
+    EXPECT_EQ(dialogs.calls.back().text, *blocked ? "Ошибка сохранения\n" + PathToQt(dir.file(blocked))
+                                                  : "Недопустимое значение!");
+    EXPECT_EQ(Snapshot(dir.path()), before) << blocked;
+    EXPECT_TRUE(window->TLMModified) << blocked;
+    if (*blocked) std::filesystem::remove(dir.file(blocked));
   }
+  ExpectWholeOnReopen();
 }
 
 TEST_F(ExportTest, OtherAnswers) {

@@ -335,8 +335,9 @@ TEST(CrashSafety, PermissionBitsSurviveSavesAndFailures) {
 #endif
 }
 
-// The export keeps its end state: the flight's own file lives on as its original only.
-TEST(CrashSafety, ExportRetiresTheOwnFileOnlyAfterTheNewOneIsWritten) {
+// A write elsewhere with the original kept never takes the own file away: the export
+// retires it only once its whole set is written.
+TEST(CrashSafety, WritingElsewhereKeepsTheOwnFile) {
   dvtest::TempDir dir;
   const std::string base = dir.file("20251014-1130");
   dvtest::WriteAll(base + ".tu", "0.00\t5.00\t80.00\r\n");
@@ -351,7 +352,7 @@ TEST(CrashSafety, ExportRetiresTheOwnFileOnlyAfterTheNewOneIsWritten) {
 
   fs::remove(dir.file("14.10.2025-8.30.tu"));
   ASSERT_TRUE(SaveTu(dir.file("14.10.2025-8.30.tu"), true, base, {}, info, tu).ok());
-  EXPECT_FALSE(fs::exists(base + ".tu"));
+  EXPECT_EQ(dvtest::ReadAll(base + ".tu"), "0.00\t5.00\t80.00\r\n");
   EXPECT_EQ(dvtest::ReadAll(base + ".org.tu"), "0.00\t5.00\t80.00\r\n");
   EXPECT_EQ(dvtest::ReadAll(dir.file("14.10.2025-8.30.tu")), "0.00\t5.00\t80.00\r\n");
 }

@@ -168,6 +168,22 @@ TEST(TakeInfoFields, ChecksInOrderAndStoresBeforeRefusing) {
   EXPECT_EQ(d.RadioZondType, 23);
 }
 
+// A byte below 0x20 is refused in every field: a line break in the cloud code
+// would split its line in the file.
+TEST(TakeInfoFields, ControlBytesAreRefused) {
+  InitialData d;
+  const InfoFieldTexts good{"1000", "10", "5", "8/6//", "23"};
+  const char* const refused[] = {"edtP0", "edtD0", "edtV0", "edtClouds", "edtRaRa"};
+  for (int i = 0; i < 5; ++i) {
+    InfoFieldTexts f = good;
+    std::string* text[] = {&f.P0, &f.D0, &f.V0, &f.Clouds, &f.RaRa};
+    // Numbers would pass once trimmed; the cloud code keeps its five characters.
+    if (i < 3) *text[i] += '\r';
+    else (*text[i])[i == 3 ? 2 : 1] = i == 3 ? '\n' : '\t';
+    EXPECT_EQ(TakeInfoFields(f, d), refused[i]);
+  }
+}
+
 TEST(InfoWriter, NewFileLayout) {
   InitialData d = ReadOk("20100305-0907.info");
   EXPECT_EQ(FormatNewInfo(d, 0), ReadAll(DataFile("20100305-0907.new.golden")));

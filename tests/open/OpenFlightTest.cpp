@@ -94,8 +94,7 @@ TEST_F(OpenFlightTest, CommandStatesAfterStartFailureAndOpens) {
   EXPECT_TRUE(w.TLMModified);
   EXPECT_FALSE(w.cbxTLMMod->isChecked());
 
-  // Then a flight whose .info fails: cleared, the caption kept, "Всё" and export still there.
-  const QString caption = w.windowTitle();
+  // Then a flight whose .info fails: nothing of either flight is left, as at start.
   dvtest::WriteAll(dir.file("bad.info"), "StationSynopticIndex:\t1\r\n");  // no start keys
   flight.Info.StartYear = 0;
   dialogs.calls.clear();
@@ -103,10 +102,12 @@ TEST_F(OpenFlightTest, CommandStatesAfterStartFailureAndOpens) {
   dialogs.files.push_back(PathToQt(dir.file("bad.info")));
   w.idOpen->trigger();
   EXPECT_EQ(dialogs.calls.back().text, "Info-файл ошибка!");
-  EXPECT_EQ(w.windowTitle(), caption);
-  EXPECT_EQ(Reachable(w), (std::vector<QString>{"idOpen", "idSaveAll", "mniSaveEOL", "idExit1", "idMarkTLM",
-                                                "idMarkCRD", "idTimeShift", "ChartEdit", "About1"}));
+  EXPECT_EQ(w.windowTitle(), "Devirarav");
+  EXPECT_EQ(Reachable(w), (std::vector<QString>{"idOpen", "idExit1", "idMarkTLM", "idMarkCRD", "idTimeShift",
+                                                "ChartEdit", "About1"}));
   EXPECT_EQ(w.lbxTLM->RowCount(), 0);
+  EXPECT_EQ(w.edtStation->text(), "");  // the part of bad.info read before the failure
+  EXPECT_TRUE(flight.FlightBase.empty());
 
   // A flight with only its .info: two messages, no points, single-file saves withdrawn.
   dvtest::WriteAll(dir.file("20251016-1130only.info"), ReadAll(full + ".info"));
@@ -129,15 +130,20 @@ TEST_F(OpenFlightTest, OriginalsAreRefusedAndReaderErrorsEndTheOpen) {
   EXPECT_EQ(dialogs.calls.back().text, "Оригинальные файлы править нельзя!");
   EXPECT_TRUE(flight.FlightBase.empty());
 
-  // A malformed number: the reader's text in the error box, the window left cleared.
+  // A malformed number: the reader's text in the error box, the window left cleared,
+  // with nothing of what was read before the error.
   dvtest::WriteAll(base + ".crd", "0.00\t150.00\t1.0\t0.0\r\n1.00\t1,5\t1.0\t0.0\r\n");
   std::filesystem::remove(base + ".org.info");
-  ASSERT_TRUE(Open(base));
+  dialogs.files.push_back(PathToQt(base + ".info"));
+  w.idOpen->trigger();
   EXPECT_EQ(dialogs.calls.back(), (ScriptedDialogs::Call{"error", {}, "Invalid numeric input"}));
   EXPECT_FALSE(TfmMainFrm::IsReachable(w.idReOpen));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the busy cursor is gone
   EXPECT_EQ(w.lbxCRD->RowCount(), 0);
-  EXPECT_GT(w.lbxTLM->RowCount(), 0);  // read before the error
+  EXPECT_EQ(w.lbxTLM->RowCount(), 0);
+  EXPECT_EQ(flight.Points.TuPoints.Count(), 0);
+  EXPECT_EQ(w.windowTitle(), "Devirarav");
+  EXPECT_EQ(w.edtP0->text(), "");
 }
 
 TEST_F(OpenFlightTest, ShorterOriginalsGiveAViewOnlyFlight) {
