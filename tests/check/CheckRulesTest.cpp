@@ -398,6 +398,12 @@ TEST(CheckRulesTest, AscentRateOutsideItsBoundsAndTheHeightFalling) {
   EXPECT_EQ(jump->firstRow, 500);
   EXPECT_EQ(jump->lastRow, 564);
   EXPECT_EQ(dv::RemovableRows(*jump), (std::vector<std::pair<int, int>>{{500, 564}}));
+  // An elevation spike that lifts one point 300 m is no highest point either,
+  // whatever else was found before it in the file.
+  dv::CrdArray lifted = CleanCrd(1201);
+  lifted[300].El += 300 / lifted[300].SR * kDeg;
+  lifted[400].SR += 1000;
+  EXPECT_EQ(RulesOf(Check(tu, lifted)), (std::multiset{CheckRule::ElSpike, CheckRule::SRSpike}));
   // A dip 160 m below the highest height before the burst; 140 m is within.
   for (const double depth : {160.0, 140.0}) {
     // Height held, then a fall to `depth` below it, then the climb again.
@@ -464,6 +470,20 @@ TEST(CheckRulesTest, GapsRepeatsAndClocksParting) {
   EXPECT_EQ(merged.expected, 102);
   EXPECT_EQ(dv::ColumnsOf(merged).value, "нет 50 из 102");
   EXPECT_EQ(dv::ColumnsOf(merged).times, "399.0–500.0");
+  // Exactly a minute apart is still within it; the count is at the file's own step.
+  crd = CleanCrd(1201);
+  for (int i = 0; i < 1201; ++i) crd[i].Time = 2.0 * i;
+  for (int i = 0; i < 10; ++i) crd.Delete(200);  // 400..418 s missing
+  for (int i = 0; i < 10; ++i) crd.Delete(220);  // 20 s later...
+  findings = Check(CleanTu(3), crd);
+  ASSERT_EQ(RulesOf(findings), std::multiset{CheckRule::CrdGap});
+  EXPECT_EQ(findings[0].missing, 20);  // not 61, as at a 1-s step
+  crd = CleanCrd(1201);
+  for (int i = 0; i < 20; ++i) crd.Delete(400);  // 400..419 s missing
+  for (int i = 0; i < 20; ++i) crd.Delete(461);  // the next after 480 s, 60 s after 420
+  findings = Check(CleanTu(3), crd);
+  ASSERT_EQ(RulesOf(findings), std::multiset{CheckRule::CrdGap});
+  EXPECT_EQ(findings[0].missing, 40);
 
   // The first time that runs back is a finding at its row, where a time
   // correction starts: 101.5 after 102.0.
