@@ -41,25 +41,11 @@ std::optional<double> FirstFailure(const Array& points) {
   return std::nullopt;
 }
 
-template <typename Array>
-int FailureRow(const Array& points) {
-  double prev = 0;
-  for (int i = 1; i < points.Count(); ++i) {
-    const double t = points[i].Time;
-    if (!(t >= prev)) return i;
-    prev = t;
-  }
-  return -1;
-}
-
 constexpr double kMissingMark = -99.0;
 }  // namespace
 
 std::optional<double> FirstTimeFailure(const TuArray& points) { return FirstFailure(points); }
 std::optional<double> FirstTimeFailure(const CrdArray& points) { return FirstFailure(points); }
-
-int FirstTimeFailureRow(const TuArray& points) { return FailureRow(points); }
-int FirstTimeFailureRow(const CrdArray& points) { return FailureRow(points); }
 
 ValueCounts CountValues(const TuArray& tu, const CrdArray& crd) {
   ValueCounts c;

@@ -22,11 +22,6 @@ std::optional<double> FirstTimeFailure(const CrdArray& points);
 // True when a point after the surface point carries a range flag set on reading.
 bool HasFlaggedTelemetry(const TuArray& points);
 
-// The first point whose time runs backwards (the row a time correction starts
-// at), or -1.
-int FirstTimeFailureRow(const TuArray& points);
-int FirstTimeFailureRow(const CrdArray& points);
-
 // Values the files hold no reading for (the -999 mark, any value below -99)
 // and telemetry points flagged as out of range on reading, point 0 left out.
 // A point with a mark counts only as missing.
