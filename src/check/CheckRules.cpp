@@ -43,8 +43,6 @@ struct Channel {
     holePending = false;
   }
   void hole() { holePending = !row.empty(); }
-  // Neighbours close enough in time to be judged against each other.
-  bool joined(int i, double gap) const { return t[i] - t[i - 1] <= gap && !afterHole[i]; }
 };
 
 class Findings {
