@@ -52,13 +52,20 @@ void Refill(benchmark::State& state, bool shown) {
   chart.resize(600, 560);
   WindChart wind(&chart);
   if (shown) chart.show();
-  wind.FillOriginal(crd, {}, false, crd);
-  wind.FillEdited(crd, {});
+  dv::FlightPoints points;
+  points.CrdPoints = std::move(crd);
+  const dv::InitialData info;
+  dv::FlightProducts products(points, info);
+  wind.FillOriginal(products, false);
+  wind.FillEdited(products);
   chart.replot(QCustomPlot::rpImmediateRefresh);
   int k = 5000;
   for (auto _ : state) {
-    crd[k].Excluded = !crd[k].Excluded;  // a toggle, as Ctrl+C makes it
-    wind.FillEdited(crd, {});
+    points.CrdPoints[k].Excluded = !points.CrdPoints[k].Excluded;  // a toggle, as Ctrl+C makes it
+    dv::FlightChange change;
+    change.TouchCrd(k, k);
+    products.Changed(change);
+    wind.FillEdited(products);
     QCoreApplication::processEvents();
     if (shown) chart.repaint();
   }

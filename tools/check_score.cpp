@@ -11,7 +11,7 @@
 #include <string>
 
 #include "FaultInjection.h"
-#include "flight/PointFiles.h"
+#include "open/FlightLoad.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -20,15 +20,15 @@ int main(int argc, char** argv) {
   }
   const std::string base = argv[1];
   const int variants = argc > 2 ? std::atoi(argv[2]) : 50;
-  dv::TuArray tu(7201);
-  dv::CrdArray crd(7201);
-  try {
-    dv::ReadTu(base + ".tu", tu);
-    dv::ReadCrd(base + ".crd", crd);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+  dv::Flight flight;
+  const dv::FlightLoad load = dv::LoadFlightFiles(base + ".info", flight);
+  for (const dv::FileState* file : {&load.info, &load.tu, &load.crd}) {
+    if (file->read) continue;
+    std::fprintf(stderr, "%s\n", file->error.empty() ? (file->path + ": не прочитан").c_str() : file->error.c_str());
     return 2;
   }
+  const dv::TuArray& tu = flight.Points.TuPoints;
+  const dv::CrdArray& crd = flight.Points.CrdPoints;
   const dvtools::DetectionScore score = dvtools::ScoreRules(tu, crd, variants);
   std::printf("%-24s %8s %6s %7s %6s %10s\n", "rule", "injected", "found", "share", "clean", "per 2000");
   int injected = 0, found = 0, clean = 0;

@@ -6,33 +6,24 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <cstdio>
-#include <exception>
-#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "charts/ArcCharts.h"
-#include "flight/PointFiles.h"
+#include "open/FlightLoad.h"
 
 namespace {
 
-// The flight as the open command leaves it: originals when present, else copies.
-bool LoadFlight(const std::string& base, dv::FlightPoints& p, bool& tuOrg, bool& crdOrg) {
-  const auto exists = [](const std::string& f) { return std::filesystem::exists(f); };
-  if (exists(base + ".tu")) dv::ReadTu(base + ".tu", p.TuPoints);
-  if (exists(base + ".crd")) dv::ReadCrd(base + ".crd", p.CrdPoints);
-  tuOrg = exists(base + ".org.tu");
-  crdOrg = exists(base + ".org.crd");
-  if (tuOrg) {
-    dv::ReadTu(base + ".org.tu", p.TuOrgPoints);
-  } else {
-    p.TuOrgPoints.Assign(p.TuPoints);
-  }
-  if (crdOrg) {
-    dv::ReadCrd(base + ".org.crd", p.CrdOrgPoints);
-  } else {
-    p.CrdOrgPoints.Assign(p.CrdPoints);
-  }
-  return !p.TuPoints.empty() || !p.CrdPoints.empty();
+// The flight as the open command reads it: originals when present, else copies.
+// The reason it could not be read, or nothing.
+std::optional<std::string> LoadFlight(const std::string& base, dv::Flight& flight, bool& tuOrg, bool& crdOrg) {
+  const dv::FlightLoad load = dv::LoadFlightFiles(base + ".info", flight);
+  for (const dv::FileState* file : {&load.info, &load.tu, &load.crd, &load.orgCrd, &load.orgTu})
+    if (file->failed()) return file->error.empty() ? file->path : file->error;
+  if (!load.info.read) return base + ".info: " + dv::kInfoFileError;
+  tuOrg = load.orgTu.read;
+  crdOrg = load.orgCrd.read;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -46,16 +37,16 @@ int main(int argc, char** argv) {
   }
   const std::string base = argv[1];
   const QString outDir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(".");
-  dv::FlightPoints points;
-  bool tuOrg = false, crdOrg = false, any = false;
-  try {
-    any = LoadFlight(base, points, tuOrg, crdOrg);
-    // Without points the charts stay empty, as before any flight is opened.
-    if (!any) std::fprintf(stderr, "%s: no .tu or .crd points, empty charts\n", base.c_str());
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s: %s\n", base.c_str(), e.what());
+  dv::Flight flight;
+  bool tuOrg = false, crdOrg = false;
+  if (const auto error = LoadFlight(base, flight, tuOrg, crdOrg)) {
+    std::fprintf(stderr, "%s: %s\n", base.c_str(), error->c_str());
     return 1;
   }
+  const dv::FlightPoints& points = flight.Points;
+  const bool any = !points.TuPoints.empty() || !points.CrdPoints.empty();
+  // Without points the charts stay empty, as before any flight is opened.
+  if (!any) std::fprintf(stderr, "%s: no .tu or .crd points, empty charts\n", base.c_str());
 
   TChart tlm, crd, xy;
   ArcCharts charts;

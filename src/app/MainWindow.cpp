@@ -28,7 +28,10 @@
 #include "editing/ListingView.h"
 
 TfmMainFrm::TfmMainFrm(const MainFrmOptions& options)
-    : flight_(options.flight), dialogs_(options.dialogs), configFile_(options.configFile) {
+    : flight_(options.flight),
+      dialogs_(options.dialogs),
+      products_(std::make_unique<dv::FlightProducts>(options.flight->Points, options.flight->Info)),
+      configFile_(options.configFile) {
   Q_ASSERT(flight_ && dialogs_);
   if (configFile_.isEmpty())
     configFile_ = PathToQt(dv::ConfigFileName(PathFromQt(QCoreApplication::applicationFilePath())));
@@ -60,12 +63,12 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   openDialogFolder_ = PathToQt(config.openDialogDir);
   openDialogFileName_ = PathToQt(config.openDialogFileName);
   ProcessingAvailable = config.processingAvailable;
-  checkLimits_ = config.check;
-  windSettings_ = dv::ReadWindSettings(PathFromQt(configFile_));
+  products_->SetThresholds(config.check);
+  products_->SetWindSettings(dv::ReadWindSettings(PathFromQt(configFile_)));
   {
     // The field shows whole seconds; the configured window holds until it is changed.
     const QSignalBlocker quiet(edtWindWindow);
-    edtWindWindow->setValue(static_cast<int>(std::lround(windSettings_.window)));
+    edtWindWindow->setValue(static_cast<int>(std::lround(products_->windSettings().window)));
   }
   ProcessingExe = PathToQt(config.processingExe);
   ProcessingTemp = PathToQt(config.processingTemp);

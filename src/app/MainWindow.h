@@ -18,6 +18,7 @@
 #include "flight/Flight.h"
 #include "flight/Saving.h"
 #include "history/EditHistory.h"
+#include "products/FlightProducts.h"
 #include "wind/Wind.h"
 
 class QAction;
@@ -43,6 +44,9 @@ class QCPPainter;
 class QRect;
 class ArcCharts;
 class UserDialogs;
+namespace dv {
+struct FlightLoad;
+}
 
 struct MainFrmOptions {
   dv::Flight* flight = nullptr;  // program-level flight data; must outlive the window
@@ -149,9 +153,7 @@ class TfmMainFrm : public QMainWindow {
   void FormClose();
   bool FinishSave(const dv::SaveOutcome& outcome, void (TfmMainFrm::*clearFlag)(bool));
   void HighlightChangedFields();
-  bool LoadOrgCrd(const std::string& fileName);
-  bool LoadOrgTu(const std::string& fileName);
-  void CheckTimeOrder();
+  void CheckTimeOrder(const dv::FlightLoad& load);
   void SetViewOnly(bool on);
   void FillInfoFields(const std::vector<std::pair<std::string, std::string>>& texts);
   QLineEdit* FieldByName(const std::string& name) const;
@@ -162,8 +164,6 @@ class TfmMainFrm : public QMainWindow {
   void ChartsBeforeDrawSeries(TChart* sender, QCPPainter* painter);
 
   // Point editing.
-  void RefillTelemetryCharts();
-  void RefillCoordinateCharts();
   void ShowListing(TListingView* listing);
   // The correction's change of the times, or nothing when it was refused.
   template <typename Array>
@@ -179,38 +179,33 @@ class TfmMainFrm : public QMainWindow {
 
   // Suspect points ("Проверка").
  public:
-  const std::vector<dv::Finding>& findings() const { return findings_; }
-  // The findings again, after an edit or an open, while the check is on.
-  void RecomputeFindings();
+  const std::vector<dv::Finding>& findings() const { return products_->Findings(); }
+  dv::FlightProducts& products() { return *products_; }
   // A finding clicked in the list: its listing in front at its rows.
   void FindingClick(QTreeWidgetItem* item);
 
  private:
   void BuildCheckPage();
+  // The list, its title, the counts and the outlines from the findings now, while the check is on.
+  void ShowFindings();
   // The rows of every chosen finding selected in their listings; the list keeps the focus.
   void FindingsChosen();
   // The list from findings_ under the rule filter, keeping what was chosen in it.
   void FillCheckList();
   bool checking_ = false;
   int checkRule_ = -1;  // the rule whose findings alone are listed; -1: all
-  dv::CheckThresholds checkLimits_;
-  std::vector<dv::Finding> findings_;
   std::unique_ptr<FindingMarks> marks_;
 
   // The wind page ("Ветер").
  public:
   WindChart* wind() const { return wind_.get(); }
-  const dv::WindSettings& windSettings() const { return windSettings_; }
-  // The edited curves again from the coordinates; with `originals` the "Исх." ones too.
-  void RefreshWind(bool originals);
+  const dv::WindSettings& windSettings() const { return products_->windSettings(); }
 
  private:
   void BuildWindPage();
-  // The wind curves from the points now, shown or not.
-  void FillWindNow();
-  // A hidden page is refilled when it is next shown: the edits meanwhile cost nothing.
-  bool windPending_ = false, windOriginalsPending_ = false;
-  dv::WindSettings windSettings_;
+  // The curves whose wind changed since they were filled; a hidden page waits
+  // until it is shown, unless `now`.
+  void RefreshWindPage(bool now);
   std::unique_ptr<WindChart> wind_;
 
   // Edit history.
@@ -223,7 +218,11 @@ class TfmMainFrm : public QMainWindow {
   std::uint32_t ModifiedBits() const;
 
  private:
-  void PushStep(dv::EditStep step);
+  // A command's step into the history, and what it changed refreshed.
+  void Record(dv::EditStep step);
+  // Every edit, undo, redo, "Убрать найденное" and open ends here: the
+  // products, series, listings, pages and commands that the change concerns.
+  void FlightChanged(const dv::FlightChange& change);
   void UpdateUndoCommands();
   // Takes the flight back before the step (undo) or after it again (redo).
   void ApplyStep(const dv::EditStep& step, bool undo);
@@ -239,6 +238,7 @@ class TfmMainFrm : public QMainWindow {
 
   dv::Flight* flight_;
   UserDialogs* dialogs_;
+  std::unique_ptr<dv::FlightProducts> products_;  // of *flight_
   QString configFile_;
   QString openDialogFolder_;
   QString openDialogFileName_;

@@ -147,14 +147,14 @@ void TfmMainFrm::idCheckClick() {
   checking_ = true;
   dkCheck->show();
   dkCheck->raise();
-  RecomputeFindings();
+  ShowFindings();
   lbxCheck->setFocus();
 }
 
-void TfmMainFrm::RecomputeFindings() {
+void TfmMainFrm::ShowFindings() {
   if (!checking_) return;
-  findings_ = dv::RunChecks(flight_->Points, checkLimits_);
-  const dv::ValueCounts values = dv::CountValues(flight_->Points.TuPoints, flight_->Points.CrdPoints);
+  const std::vector<dv::Finding>& findings = products_->Findings();
+  const dv::ValueCounts values = products_->Counts();
   lblCheckValues->setText(QStringLiteral("Пропущенных значений: tu %1, crd %2; вне диапазона tu: %3")
                               .arg(values.tuMissing)
                               .arg(values.crdMissing)
@@ -162,7 +162,7 @@ void TfmMainFrm::RecomputeFindings() {
 
   // The filter offers the rules found now; a rule no longer found gives way to all.
   std::array<int, dv::kRuleCount> perRule{};
-  for (const dv::Finding& f : findings_) ++perRule[static_cast<std::size_t>(f.rule)];
+  for (const dv::Finding& f : findings) ++perRule[static_cast<std::size_t>(f.rule)];
   if (checkRule_ >= 0 && (checkRule_ >= dv::kRuleCount || perRule[static_cast<std::size_t>(checkRule_)] == 0))
     checkRule_ = -1;
   {
@@ -179,9 +179,9 @@ void TfmMainFrm::RecomputeFindings() {
     cbxCheckRule->setCurrentIndex(std::max(0, cbxCheckRule->findData(checkRule_)));
   }
   FillCheckList();
-  dkCheck->setWindowTitle(QStringLiteral("%1 (%2)").arg(kCheckTitle).arg(findings_.size()));
+  dkCheck->setWindowTitle(QStringLiteral("%1 (%2)").arg(kCheckTitle).arg(findings.size()));
   idRemoveFound->setEnabled(!ViewOnly);
-  marks_->Mark(findings_);
+  marks_->Mark(findings);
 }
 
 void TfmMainFrm::FillCheckList() {
@@ -197,8 +197,9 @@ void TfmMainFrm::FillCheckList() {
   lbxCheck->clear();
   QList<QTreeWidgetItem*> items;
   QTreeWidgetItem* again = nullptr;
-  for (std::size_t k = 0; k < findings_.size(); ++k) {
-    const dv::Finding& f = findings_[k];
+  const std::vector<dv::Finding>& findings = products_->Findings();
+  for (std::size_t k = 0; k < findings.size(); ++k) {
+    const dv::Finding& f = findings[k];
     if (checkRule_ >= 0 && static_cast<int>(f.rule) != checkRule_) continue;
     const dv::FindingColumns c = dv::ColumnsOf(f);
     auto* item = new QTreeWidgetItem(
@@ -213,7 +214,7 @@ void TfmMainFrm::FillCheckList() {
   lbxCheck->addTopLevelItems(items);
   // Chosen again while its rows are still selected (not after another flight was opened).
   for (QTreeWidgetItem* item : items) {
-    const dv::Finding& f = findings_[item->data(0, kIndexRole).toULongLong()];
+    const dv::Finding& f = findings[item->data(0, kIndexRole).toULongLong()];
     const TListingView* listing = f.file == dv::CheckFile::Tu ? lbxTLM : lbxCRD;
     if (chosen.contains(item->data(0, kKeyRole).toULongLong()) &&
         listing->selectionModel()->isRowSelected(f.firstRow, QModelIndex()))
@@ -232,10 +233,11 @@ void TfmMainFrm::FillCheckList() {
 void TfmMainFrm::FindingsChosen() {
   std::vector<const dv::Finding*> tu, crd;
   QTreeWidgetItem* front = nullptr;
+  const std::vector<dv::Finding>& findings = products_->Findings();
   for (QTreeWidgetItem* item : lbxCheck->selectedItems()) {
     const auto k = item->data(0, kIndexRole).toULongLong();
-    if (k >= findings_.size()) continue;
-    (findings_[k].file == dv::CheckFile::Tu ? tu : crd).push_back(&findings_[k]);
+    if (k >= findings.size()) continue;
+    (findings[k].file == dv::CheckFile::Tu ? tu : crd).push_back(&findings[k]);
     front = item;
   }
   // The listings hold just the chosen findings' rows, as if the observer had
@@ -253,8 +255,8 @@ void TfmMainFrm::FindingsChosen() {
 void TfmMainFrm::FindingClick(QTreeWidgetItem* item) {
   if (!item) return;
   const auto k = item->data(0, kIndexRole).toULongLong();
-  if (k >= findings_.size()) return;
-  const dv::Finding& f = findings_[k];
+  if (k >= findings().size()) return;
+  const dv::Finding& f = findings()[k];
   TListingView* listing = f.file == dv::CheckFile::Tu ? lbxTLM : lbxCRD;
   // The listing comes forward; the focus stays with the findings.
   PageControlTxt->setCurrentWidget(f.file == dv::CheckFile::Tu ? tsTUTxt : tsCRDTxt);
@@ -267,29 +269,15 @@ void TfmMainFrm::idRemoveFoundClick() {
   std::vector<dv::Finding> chosen;
   for (QTreeWidgetItem* item : lbxCheck->selectedItems()) {
     const auto k = item->data(0, kIndexRole).toULongLong();
-    if (k < findings_.size()) chosen.push_back(findings_[k]);
+    if (k < findings().size()) chosen.push_back(findings()[k]);
   }
   const std::uint32_t before = ModifiedBits();
   auto step = dv::RemoveFoundStep(flight_->Points, chosen);
   if (!step) return;
-  int tuFirst = INT_MAX, tuLast = -1, crdFirst = INT_MAX, crdLast = -1;
-  for (const dv::FlagChange& c : step->flags) {
-    (c.crd ? crdFirst : tuFirst) = std::min(c.crd ? crdFirst : tuFirst, c.row);
-    (c.crd ? crdLast : tuLast) = std::max(c.crd ? crdLast : tuLast, c.row);
-  }
-  step->files = (tuLast >= 0 ? kTlmBit : 0) | (crdLast >= 0 ? kCrdBit : 0);
+  const dv::FlightChange change = dv::ChangeOf(*step);
+  step->files = (change.tu ? kTlmBit : 0) | (change.crd ? kCrdBit : 0);
   step->stateBefore = before;
-  PushStep(std::move(*step));
-  if (tuLast >= 0) {
-    charts_->RecolourTelemetry(flight_->Points.TuPoints, tuFirst, tuLast);
-    charts_->ClearTrajectoryHighlight();
-    SetTLMModified(true);
-    lbxTLM->viewport()->update();
-  }
-  if (crdLast >= 0) {
-    charts_->RecolourCoordinates(flight_->Points.CrdPoints, crdFirst, crdLast);
-    SetCRDModified(true);
-    lbxCRD->viewport()->update();
-  }
-  HighlightTrajectoryRange();
+  Record(std::move(*step));
+  if (change.tu) SetTLMModified(true);
+  if (change.crd) SetCRDModified(true);
 }

@@ -10,6 +10,7 @@
 #include "flight/InfoFile.h"
 #include "flight/PointFiles.h"
 #include "open/Checks.h"
+#include "open/FlightLoad.h"
 
 namespace dv {
 
@@ -59,24 +60,12 @@ std::string StringOf(const fs::path& p) {
 #endif
 }
 
-// Reads one point file; false (with the message said) when it is missing or unreadable.
-template <typename Array, typename Reader>
-bool ReadPoints(FlightReport& r, const std::string& file, Array& points, Reader read) {
-  if (!FileExists(file)) {
-    Say(r, Verdict::Error, file + " отсутствует!");
-    return false;
-  }
-  if (!IsRegularFile(file)) {
-    Say(r, Verdict::Error, kNotAFile + file);
-    return false;
-  }
-  try {
-    read(file, points);
-  } catch (const FileReadError& e) {
-    Say(r, Verdict::Error, e.what());
-    return false;
-  }
-  return true;
+// A point file's outcome in the checker's words; false when it was not read.
+bool PointFileRead(FlightReport& r, const FileState& file) {
+  if (!file.exists) Say(r, Verdict::Error, file.path + " отсутствует!");
+  else if (!file.regular) Say(r, Verdict::Error, kNotAFile + file.path);
+  else if (!file.read) Say(r, Verdict::Error, file.error);
+  return file.read;
 }
 
 }  // namespace
@@ -84,57 +73,50 @@ bool ReadPoints(FlightReport& r, const std::string& file, Array& points, Reader 
 FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits, const FlightLoaded& loaded) {
   FlightReport r;
   r.path = infoPath;
-  if (!IsRegularFile(infoPath)) {
+  Flight flight;
+  LoadOptions options;
+  options.readOnAfterError = true;
+  options.originalsFromWorking = false;
+  const FlightLoad load = LoadFlightFiles(infoPath, flight, options);
+  if (!load.info.regular) {
     Say(r, Verdict::Error, kNotAFile + infoPath);
     return r;
   }
-  InitialData info;
-  const InfoReadResult read = ReadInfo(infoPath, true, info);
-  for (const std::string& m : read.messages) Say(r, read.ok ? Verdict::Warn : Verdict::Error, m);
-  if (!read.ok) return r;
+  for (const std::string& m : load.infoRead.messages) Say(r, load.info.read ? Verdict::Warn : Verdict::Error, m);
+  if (!load.info.read) return r;
+  const InitialData& info = flight.Info;
   r.station = info.StationSynopticIndex;
   const auto two = [](int v) { return std::string(v < 10 ? "0" : "") + std::to_string(v); };
   r.launch = std::to_string(info.StartYear) + "-" + two(info.StartMonth) + "-" + two(info.StartDay) + "T" +
              two(info.StartHour) + ":" + two(info.StartMinute);
-  const std::string base = ChangeFileExtToNone(infoPath);
-  const std::string orgInfo = base + ".org.info";
-  if (FileExists(orgInfo)) {
-    InitialData org = info;
-    const InfoReadResult o = ReadInfo(orgInfo, false, org);
-    for (const std::string& m : o.messages) Say(r, o.ok ? Verdict::Warn : Verdict::Error, m);
-  }
+  if (load.orgInfo.exists && !load.orgInfo.regular) Say(r, Verdict::Error, load.orgInfo.error);
+  for (const std::string& m : load.orgInfoRead.messages) Say(r, load.orgInfo.read ? Verdict::Warn : Verdict::Error, m);
 
-  TuArray tu(kInitialArrayCapacity);
-  CrdArray crd(kInitialArrayCapacity);
-  const auto readTu = [](const std::string& f, TuArray& a) { ReadTu(f, a); };
-  const auto readCrd = [](const std::string& f, CrdArray& a) { ReadCrd(f, a); };
-  const bool haveTu = ReadPoints(r, base + ".tu", tu, readTu);
-  const bool haveCrd = ReadPoints(r, base + ".crd", crd, readCrd);
+  const TuArray& tu = flight.Points.TuPoints;
+  const CrdArray& crd = flight.Points.CrdPoints;
+  const bool haveTu = PointFileRead(r, load.tu);
+  const bool haveCrd = PointFileRead(r, load.crd);
   r.tuPoints = tu.Count();
   r.crdPoints = crd.Count();
   const std::string shorter = std::string(kShorterOriginal) + " " + kViewOnly;
-  if (haveCrd && FileExists(base + ".org.crd")) {
-    CrdArray org(kInitialArrayCapacity);
-    if (ReadPoints(r, base + ".org.crd", org, readCrd) && org.Count() < crd.Count())
-      Say(r, Verdict::Warn, "crd: " + shorter);
-  }
-  if (haveTu && FileExists(base + ".org.tu")) {
-    TuArray org(kInitialArrayCapacity);
-    if (ReadPoints(r, base + ".org.tu", org, readTu) && org.Count() < tu.Count())
-      Say(r, Verdict::Warn, "tu: " + shorter);
-  }
-  if (const auto t = FirstTimeFailure(tu)) Say(r, Verdict::Warn, kTuTimeFailure + FormatFixed(*t, 0, 2));
-  if (const auto t = FirstTimeFailure(crd)) Say(r, Verdict::Warn, kCrdTimeFailure + FormatFixed(*t, 0, 2));
+  if (haveCrd && load.orgCrd.exists && PointFileRead(r, load.orgCrd) && load.crdShorter)
+    Say(r, Verdict::Warn, "crd: " + shorter);
+  if (haveTu && load.orgTu.exists && PointFileRead(r, load.orgTu) && load.tuShorter)
+    Say(r, Verdict::Warn, "tu: " + shorter);
+  if (const auto t = load.tuTimeFailure) Say(r, Verdict::Warn, kTuTimeFailure + FormatFixed(*t, 0, 2));
+  if (const auto t = load.crdTimeFailure) Say(r, Verdict::Warn, kCrdTimeFailure + FormatFixed(*t, 0, 2));
   // Point 0 is the surface or the launch: a file with nothing after it has no sounding.
-  if (haveTu && tu.Count() < 2) Say(r, Verdict::Error, kNoPoints + base + ".tu");
-  if (haveCrd && crd.Count() < 2) Say(r, Verdict::Error, kNoPoints + base + ".crd");
-  const ValueCounts counts = CountValues(tu, crd);
+  if (haveTu && tu.Count() < 2) Say(r, Verdict::Error, kNoPoints + load.tu.path);
+  if (haveCrd && crd.Count() < 2) Say(r, Verdict::Error, kNoPoints + load.crd.path);
+  const ValueCounts& counts = load.counts;
   if (counts.tuOutOfRange > 0) Say(r, Verdict::Warn, kFlaggedOnReading + std::to_string(counts.tuOutOfRange));
   if (counts.tuMissing > 0) Say(r, Verdict::Ok, kTuMissingValues + std::to_string(counts.tuMissing));
   if (counts.crdMissing > 0) Say(r, Verdict::Ok, kCrdMissingValues + std::to_string(counts.crdMissing));
-  r.findings = RunChecks(tu, crd, limits);
+  FlightProducts products(flight.Points, flight.Info);
+  products.SetThresholds(limits);
+  r.findings = products.Findings();
   if (!r.findings.empty()) r.verdict = std::max(r.verdict, Verdict::Warn);
-  if (loaded && haveTu && haveCrd) loaded(r, info, tu, crd);
+  if (loaded && haveTu && haveCrd) loaded(r, products);
   return r;
 }
 

@@ -9,6 +9,7 @@
 
 #include "check/CheckRules.h"
 #include "flight/InfoFile.h"
+#include "products/FlightProducts.h"
 
 namespace dv {
 
@@ -36,7 +37,7 @@ struct FlightReport {
 // time failures, values out of range on reading, and every finding of the
 // rules. Missing values (the -999 marks) are counted, and warn of nothing.
 // `loaded`, when given, sees the flight as read once its files are (not after an error).
-using FlightLoaded = std::function<void(FlightReport&, const InitialData&, const TuArray&, const CrdArray&)>;
+using FlightLoaded = std::function<void(FlightReport&, FlightProducts&)>;
 FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& limits,
                          const FlightLoaded& loaded = nullptr);
 

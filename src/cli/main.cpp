@@ -189,8 +189,10 @@ int main(int rawArgc, char** rawArgv) {
   // The exports of a flight read: its track beside the others in each folder asked for.
   dv::FlightLoaded exportTrack;
   if (!kmlDir.empty() || !gpxDir.empty() || !csvDir.empty()) {
-    exportTrack = [&](dv::FlightReport& r, const dv::InitialData& info, const dv::TuArray& tu, const dv::CrdArray& crd) {
-      const auto track = dv::BuildTrack(tu, crd, info, dv::ComputeWind(crd, windSettings));
+    exportTrack = [&](dv::FlightReport& r, dv::FlightProducts& products) {
+      products.SetWindSettings(windSettings);
+      const auto track = products.Track();
+      const dv::InitialData& info = products.info();
       const std::string name = dv::NameWithoutExt(r.path);
       const auto write = [&](const std::string& dir, const char* ext, const std::string& bytes) {
         const std::string file = dv::TrackFileName(dv::IncludeTrailingPathDelimiter(dir) + name, ext);

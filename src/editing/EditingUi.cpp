@@ -188,7 +188,7 @@ void TfmMainFrm::FieldExit(QLineEdit* field) {
   step.files = rule->mark == &TfmMainFrm::SetTLMModified ? kTlmBit : kInfoBit;
   step.stateBefore = entry->second.modified;
   step.extra = entry->second.colour;
-  PushStep(std::move(step));
+  Record(std::move(step));
   FieldEnter(field);  // a second exit without typing adds nothing
 }
 

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QTabWidget>
-#include <type_traits>
 
 #include "app/MainWindow.h"
 #include "app/UserDialogs.h"
@@ -14,15 +13,6 @@
 #include "common/Helpers.h"
 #include "editing/ListingView.h"
 #include "editing/PointEditing.h"
-
-// An edit of the telemetry refills or recolours the telemetry series only. The
-// trajectory loses its highlight as it did when every series was refilled.
-void TfmMainFrm::RefillTelemetryCharts() {
-  charts_->RefillTelemetry(flight_->Points);
-  charts_->ClearTrajectoryHighlight();
-}
-
-void TfmMainFrm::RefillCoordinateCharts() { charts_->RefillCoordinates(flight_->Points); }
 
 void TfmMainFrm::ShowListing(TListingView* listing) {
   PageControlTxt->setCurrentWidget(listing == lbxTLM ? tsTUTxt : tsCRDTxt);
@@ -37,11 +27,7 @@ void TfmMainFrm::idMarkTUClick() {
   if (!step) return;
   step->files = kTlmBit;
   step->stateBefore = before;
-  PushStep(std::move(*step));
-  // Only flags of the range changed: its points are recoloured, nothing rebuilt.
-  charts_->RecolourTelemetry(flight_->Points.TuPoints, TLMRange.StartRow, TLMRange.EndRow);
-  charts_->ClearTrajectoryHighlight();
-  HighlightTrajectoryRange();
+  Record(std::move(*step));
   SetTLMModified(true);
   ShowListing(lbxTLM);
 }
@@ -53,9 +39,7 @@ void TfmMainFrm::idMarkCRDClick() {
   if (!step) return;
   step->files = kCrdBit;
   step->stateBefore = before;
-  PushStep(std::move(*step));
-  charts_->RecolourCoordinates(flight_->Points.CrdPoints, CRDRange.StartRow, CRDRange.EndRow);
-  HighlightTrajectoryRange();
+  Record(std::move(*step));
   SetCRDModified(true);
   ShowListing(lbxCRD);
 }
@@ -80,10 +64,7 @@ std::optional<dv::TimeDelta> TfmMainFrm::CorrectTimeFailure(TListingView* listin
     if (shift < 0) return std::nullopt;  // the row may not move earlier than it is
   }
   if (!dv::ShiftFits(points, failure->row, shift)) return std::nullopt;
-  dv::TimeDelta delta = dv::ShiftTimesWithDelta(points, failure->row, shift);
-  if constexpr (std::is_same_v<Array, dv::TuArray>) RefillTelemetryCharts();
-  else RefillCoordinateCharts();
-  return delta;
+  return dv::ShiftTimesWithDelta(points, failure->row, shift);
 }
 
 void TfmMainFrm::idTLMTimeClick() {
@@ -95,7 +76,7 @@ void TfmMainFrm::idTLMTimeClick() {
   step.extra = idTLMTime->isEnabled();
   step.tu = CorrectTimeFailure(lbxTLM, TLMRange, flight_->Points.TuPoints, QStringLiteral("Коррекция времени TLM"));
   if (!step.tu) return;
-  PushStep(std::move(step));
+  Record(std::move(step));
   SetTLMModified(true);
   lblTLMdtime->clear();
   idTLMTime->setEnabled(false);
@@ -112,7 +93,7 @@ void TfmMainFrm::idCRDTimeClick() {
   step.extra = idCRDTime->isEnabled();
   step.crd = CorrectTimeFailure(lbxCRD, CRDRange, flight_->Points.CrdPoints, QStringLiteral("Коррекция времени CRD"));
   if (!step.crd) return;
-  PushStep(std::move(step));
+  Record(std::move(step));
   SetCRDModified(true);
   lblCRDdtime->clear();
   idCRDTime->setEnabled(false);
@@ -136,13 +117,9 @@ void TfmMainFrm::idTimeShiftClick() {
   step.stateBefore = ModifiedBits();
   step.crd = dv::ShiftTimesWithDelta(flight_->Points.CrdPoints, 1, *seconds);
   step.tu = dv::ShiftTimesWithDelta(flight_->Points.TuPoints, 1, *seconds);
-  PushStep(std::move(step));
-  RefillTelemetryCharts();
-  RefillCoordinateCharts();
+  Record(std::move(step));
   SetTLMModified(true);
-  lbxTLM->viewport()->update();
   SetCRDModified(true);
-  lbxCRD->viewport()->update();
 }
 
 void TfmMainFrm::HighlightTrajectoryRange() {

@@ -27,7 +27,7 @@ void TfmMainFrm::idExportTrackClick() {
   }
   const QString suffix = QFileInfo(*file).suffix().toLower();
   const dv::InitialData& info = flight_->Info;
-  const auto track = dv::BuildTrack(flight_->Points, info, dv::ComputeWind(flight_->Points.CrdPoints, windSettings_));
+  const auto track = products_->Track();
   const std::string name = dv::NameWithoutExt(flight_->InfoName);
   std::string bytes;
   if (suffix == QStringLiteral("csv")) {

@@ -19,11 +19,36 @@ std::uint32_t TfmMainFrm::ModifiedBits() const {
          (cbxCRDMod->isChecked() ? kCrdBox : 0);
 }
 
-void TfmMainFrm::PushStep(dv::EditStep step) {
+void TfmMainFrm::Record(dv::EditStep step) {
+  const dv::FlightChange change = dv::ChangeOf(step);
   history_.Push(std::move(step));
+  FlightChanged(change);
+}
+
+void TfmMainFrm::FlightChanged(const dv::FlightChange& change) {
+  products_->Changed(change);
+  const dv::FlightPoints& points = flight_->Points;
+  if (!change.opened) {
+    // New times move points along the time axis: the file's series are filled
+    // again; new flags only recolour their rows. The trajectory loses its
+    // highlight with the telemetry, and takes it again unless the times moved.
+    if (change.tu) {
+      if (change.tuFirst < 0) charts_->RefillTelemetry(points);
+      else charts_->RecolourTelemetry(points.TuPoints, change.tuFirst, change.tuLast);
+      charts_->ClearTrajectoryHighlight();
+    }
+    if (change.crd) {
+      if (change.crdFirst < 0) charts_->RefillCoordinates(points);
+      else charts_->RecolourCoordinates(points.CrdPoints, change.crdFirst, change.crdLast);
+    }
+    if ((change.tu || change.crd) && !(change.tu && change.tuFirst < 0)) HighlightTrajectoryRange();
+    // Only the listings whose rows changed are repainted.
+    if (change.tu) lbxTLM->viewport()->update();
+    if (change.crd) lbxCRD->viewport()->update();
+  }
   UpdateUndoCommands();
-  RecomputeFindings();  // every edit goes through here
-  if (history_.Steps().back().files & kCrdBit) RefreshWind(false);
+  ShowFindings();
+  if (change.crd || change.opened) RefreshWindPage(false);
 }
 
 void TfmMainFrm::UpdateUndoCommands() {
@@ -39,51 +64,21 @@ void TfmMainFrm::UpdateUndoCommands() {
 
 void TfmMainFrm::ApplyStep(const dv::EditStep& step, bool undo) {
   using Kind = dv::EditStep::Kind;
-  auto& points = flight_->Points;
+  dv::FlightPoints& points = flight_->Points;
   if (undo) dv::UndoStep(step, points);
   else dv::RedoStep(step, points);
 
+  // What only the window keeps of a step; the points' part follows FlightChanged.
   switch (step.kind) {
-    case Kind::ToggleTelemetry:
-      charts_->RecolourTelemetry(points.TuPoints, step.range.StartRow, step.range.EndRow);
-      charts_->ClearTrajectoryHighlight();
-      HighlightTrajectoryRange();
-      break;
-    case Kind::ToggleCoordinates:
-      charts_->RecolourCoordinates(points.CrdPoints, step.range.StartRow, step.range.EndRow);
-      HighlightTrajectoryRange();
-      break;
     case Kind::CorrectTelemetryTime:
-      RefillTelemetryCharts();
       // The correction's label and command as they were before it, or as it left them.
       lblTLMdtime->setText(undo ? QString::fromStdString(step.oldText) : QString());
       idTLMTime->setEnabled(undo && step.extra != 0);
       break;
     case Kind::CorrectCoordinateTime:
-      RefillCoordinateCharts();
-      HighlightTrajectoryRange();
       lblCRDdtime->setText(undo ? QString::fromStdString(step.oldText) : QString());
       idCRDTime->setEnabled(undo && step.extra != 0);
       break;
-    case Kind::TimeShift:
-      RefillTelemetryCharts();
-      RefillCoordinateCharts();
-      break;
-    case Kind::SetFlags: {
-      int tu[2] = {INT_MAX, -1}, crd[2] = {INT_MAX, -1};
-      for (const dv::FlagChange& c : step.flags) {
-        int* r = c.crd ? crd : tu;
-        r[0] = std::min(r[0], c.row);
-        r[1] = std::max(r[1], c.row);
-      }
-      if (tu[1] >= 0) {
-        charts_->RecolourTelemetry(points.TuPoints, tu[0], tu[1]);
-        charts_->ClearTrajectoryHighlight();
-      }
-      if (crd[1] >= 0) charts_->RecolourCoordinates(points.CrdPoints, crd[0], crd[1]);
-      HighlightTrajectoryRange();
-      break;
-    }
     case Kind::Field:
       if (QLineEdit* field = findChild<QLineEdit*>(QString::fromStdString(step.field))) {
         field->setText(QString::fromStdString(undo ? step.oldText : step.newText));  // unmodified again
@@ -91,6 +86,8 @@ void TfmMainFrm::ApplyStep(const dv::EditStep& step, bool undo) {
         else SetFieldColour(field, fieldcolour::kWindow);
         entered_[field] = FieldEntry{field->text(), FieldColour(field), ModifiedBits()};
       }
+      break;
+    default:
       break;
   }
   // The modified flags of the step's files: as before it (set when the file was
@@ -103,12 +100,7 @@ void TfmMainFrm::ApplyStep(const dv::EditStep& step, bool undo) {
   restore(kInfoBit, kInfoBox, InfoModified, cbxInfoMod);
   restore(kTlmBit, kTlmBox, TLMModified, cbxTLMMod);
   restore(kCrdBit, kCrdBox, CRDModified, cbxCRDMod);
-  // Only the listings whose rows changed are repainted.
-  if (step.kind != Kind::Field && (step.files & kTlmBit)) lbxTLM->viewport()->update();
-  if (step.kind != Kind::Field && (step.files & kCrdBit)) lbxCRD->viewport()->update();
-  UpdateUndoCommands();
-  RecomputeFindings();
-  if (step.files & kCrdBit) RefreshWind(false);
+  FlightChanged(dv::ChangeOf(step));
 }
 
 void TfmMainFrm::idUndoClick() {

@@ -20,6 +20,7 @@
 #include "editing/ListingView.h"
 #include "flight/PointFiles.h"
 #include "open/Checks.h"
+#include "open/FlightLoad.h"
 #include "wind/WindChart.h"
 
 namespace {
@@ -67,7 +68,8 @@ void TfmMainFrm::ClearFlightView() {
   lblTLMdtime->clear();
   lblCRDdtime->clear();
   SetViewOnly(false);
-  RecomputeFindings();  // nothing to find in an empty flight
+  products_->Changed(dv::FlightChange::Opened());
+  ShowFindings();  // nothing to find in an empty flight
   if (wind_) wind_->Clear();
 }
 
@@ -96,41 +98,21 @@ QString ShorterOriginalMessage() {
 }
 }  // namespace
 
-bool TfmMainFrm::LoadOrgCrd(const std::string& fileName) {
-  dv::ReadCrd(fileName, flight_->Points.CrdOrgPoints);  // a reading error ends the whole open
-  charts_->SetCrdOriginalsActive(true);
-  if (flight_->Points.CrdOrgPoints.Count() < flight_->Points.CrdPoints.Count()) {
-    dialogs_->message(ShorterOriginalMessage());
-    return false;
-  }
-  return true;
-}
-
-bool TfmMainFrm::LoadOrgTu(const std::string& fileName) {
-  dv::ReadTu(fileName, flight_->Points.TuOrgPoints);
-  charts_->SetTlmOriginalsActive(true);
-  if (flight_->Points.TuOrgPoints.Count() < flight_->Points.TuPoints.Count()) {
-    dialogs_->message(ShorterOriginalMessage());
-    return false;
-  }
-  return true;
-}
-
-void TfmMainFrm::CheckTimeOrder() {
-  if (const auto t = dv::FirstTimeFailure(flight_->Points.TuPoints)) {
+void TfmMainFrm::CheckTimeOrder(const dv::FlightLoad& load) {
+  if (const auto t = load.tuTimeFailure) {
     const QString time = QString::fromStdString(dv::FormatFixed(*t, 0, 2));
     dialogs_->message(QString::fromUtf8(dv::kTuTimeFailure) + time);
     lblTLMdtime->setText(time);
     idTLMTime->setEnabled(true);
   }
-  if (const auto t = dv::FirstTimeFailure(flight_->Points.CrdPoints)) {
+  if (const auto t = load.crdTimeFailure) {
     const QString time = QString::fromStdString(dv::FormatFixed(*t, 0, 2));
     dialogs_->message(QString::fromUtf8(dv::kCrdTimeFailure) + time);
     lblCRDdtime->setText(time);
     idCRDTime->setEnabled(true);
   }
   // Points flagged on reading are lost by the next save: closing must ask.
-  if (dv::HasFlaggedTelemetry(flight_->Points.TuPoints)) TLMModified = true;
+  if (load.flaggedTelemetry) TLMModified = true;
 }
 
 bool TfmMainFrm::OpenFlight(const QString& fileName) {
@@ -173,87 +155,66 @@ void TfmMainFrm::ClearFailedOpen() {
 bool TfmMainFrm::LoadFlight(const QString& fileName) {
   dv::Flight& f = *flight_;
   const std::string name = PathFromQt(fileName);
-  f.FlightBase = dv::ChangeFileExtToNone(name);
-  f.InfoName = name;
-  f.StartDir = dv::ExtractFilePath(name);
+  dv::LoadOptions options;
+  options.keepBytes = true;
+  options.orgInfoOverPrevious = true;
+  dv::FlightLoad load = dv::LoadFlightFiles(name, f, options);
+  // What the reading found, in the order it found it; the first failure ends the open.
   auto show = [this](const std::vector<std::string>& messages) {
     for (const std::string& m : messages) dialogs_->message(QString::fromUtf8(m));
   };
-
-  // A FIFO or a device under the name would hang or mislead the reader: refused by name.
-  const auto notAFile = [this](const std::string& file) {
-    if (!dv::FileExists(file) || dv::IsRegularFile(file)) return false;
-    dialogs_->error(QString::fromUtf8(dv::kNotAFile) + PathToQt(file));
+  const auto failed = [this](const dv::FileState& file) {
+    if (!file.failed()) return false;
+    dialogs_->error(QString::fromUtf8(file.error));
     return true;
   };
-  if (notAFile(name)) return false;
-  const dv::InfoReadResult info = dv::ReadInfo(name, true, f.Info, &f.InfoAsOpened);
-  FillInfoFields(info.fieldTexts);
-  show(info.messages);
-  if (!info.ok) return false;
-
-  const std::string orgInfo = f.FlightBase + ".org.info";
-  if (notAFile(orgInfo)) return false;
-  if (dv::FileExists(orgInfo)) {
-    // Fields the original lacks keep their values, but its unknown lines are its
-    // own: without this they would pile up, one set per open.
-    f.OrgInfo.ExtraLines.clear();
-    const dv::InfoReadResult org = dv::ReadInfo(orgInfo, false, f.OrgInfo);
-    show(org.messages);
-    if (!org.ok) return false;
+  if (load.info.exists && !load.info.regular) {
+    failed(load.info);
+    return false;
+  }
+  FillInfoFields(load.infoRead.fieldTexts);
+  show(load.infoRead.messages);
+  if (!load.info.read) return false;
+  if (load.orgInfo.exists && !load.orgInfo.regular) {
+    failed(load.orgInfo);
+    return false;
+  }
+  if (load.orgInfo.exists) {
+    show(load.orgInfoRead.messages);
+    if (!load.orgInfo.read) return false;
     HighlightChangedFields();
-  } else {
-    f.OrgInfo = f.Info;
   }
   setWindowTitle(QStringLiteral("Devirarav:") + QString::number(f.Info.StationSynopticIndex) +
                  QLatin1Char('-') + PathToQt(dv::NameWithoutExt(name)));
 
-  // A reader error ends the open where it happens, with the reader's own text.
-  try {
-    const std::string tu = f.FlightBase + ".tu";
-    if (!dv::FileExists(tu)) {
-      dialogs_->message(PathToQt(tu) + kMissing);
-    } else {
-      std::string bytes;
-      dv::ReadTu(tu, f.Points.TuPoints, bytes);
-      lbxTLM->LoadLines(std::move(bytes));
-      if (f.Points.TuPoints.Count() > 0) {
-        edtT0->setText(QString::fromStdString(dv::FormatFixed(f.Points.TuPoints[0].T, 0, 2)));
-        edtU0->setText(QString::fromStdString(dv::FormatFixed(f.Points.TuPoints[0].U, 0, 2)));
-      }
+  if (!load.tu.exists) dialogs_->message(PathToQt(load.tu.path) + kMissing);
+  if (failed(load.tu)) return false;
+  if (load.tu.read) {
+    lbxTLM->LoadLines(std::move(load.tuBytes));
+    if (f.Points.TuPoints.Count() > 0) {
+      edtT0->setText(QString::fromStdString(dv::FormatFixed(f.Points.TuPoints[0].T, 0, 2)));
+      edtU0->setText(QString::fromStdString(dv::FormatFixed(f.Points.TuPoints[0].U, 0, 2)));
     }
-    const std::string crd = f.FlightBase + ".crd";
-    if (!dv::FileExists(crd)) {
-      dialogs_->message(PathToQt(crd) + kMissing);
-    } else {
-      std::string bytes;
-      dv::ReadCrd(crd, f.Points.CrdPoints, bytes);
-      lbxCRD->LoadLines(std::move(bytes));
-      if (f.Points.CrdPoints.Count() > 0) {
-        const dv::CrdPoint& p0 = f.Points.CrdPoints[0];
-        edtSR0->setText(QString::fromStdString(dv::FormatFixed(p0.SR, 0, 2)));
-        edtAz0->setText(QString::fromStdString(dv::FormatFixed(p0.Az, 0, 6)));
-        edtEl0->setText(QString::fromStdString(dv::FormatFixed(p0.El, 0, 6)));
-      }
-    }
-
-    bool complete = true;
-    charts_->SetCrdOriginalsActive(false);
-    f.Points.CrdOrgPoints.Clear();
-    if (dv::FileExists(f.FlightBase + ".org.crd")) complete &= LoadOrgCrd(f.FlightBase + ".org.crd");
-    if (f.Points.CrdOrgPoints.Count() == 0) f.Points.CrdOrgPoints.Assign(f.Points.CrdPoints);
-
-    charts_->SetTlmOriginalsActive(false);
-    f.Points.TuOrgPoints.Clear();
-    if (dv::FileExists(f.FlightBase + ".org.tu")) complete &= LoadOrgTu(f.FlightBase + ".org.tu");
-    if (f.Points.TuOrgPoints.Count() == 0) f.Points.TuOrgPoints.Assign(f.Points.TuPoints);
-
-    CheckTimeOrder();
-    if (!complete) SetViewOnly(true);
-  } catch (const dv::FileReadError& e) {
-    dialogs_->error(QString::fromUtf8(e.what()));
-    return false;
   }
+  if (!load.crd.exists) dialogs_->message(PathToQt(load.crd.path) + kMissing);
+  if (failed(load.crd)) return false;
+  if (load.crd.read) {
+    lbxCRD->LoadLines(std::move(load.crdBytes));
+    if (f.Points.CrdPoints.Count() > 0) {
+      const dv::CrdPoint& p0 = f.Points.CrdPoints[0];
+      edtSR0->setText(QString::fromStdString(dv::FormatFixed(p0.SR, 0, 2)));
+      edtAz0->setText(QString::fromStdString(dv::FormatFixed(p0.Az, 0, 6)));
+      edtEl0->setText(QString::fromStdString(dv::FormatFixed(p0.El, 0, 6)));
+    }
+  }
+  if (failed(load.orgCrd)) return false;
+  charts_->SetCrdOriginalsActive(load.orgCrd.read);
+  if (load.crdShorter) dialogs_->message(ShorterOriginalMessage());
+  if (failed(load.orgTu)) return false;
+  charts_->SetTlmOriginalsActive(load.orgTu.read);
+  if (load.tuShorter) dialogs_->message(ShorterOriginalMessage());
+  CheckTimeOrder(load);
+  if (load.viewOnly()) SetViewOnly(true);
 
   if (f.Points.TuPoints.Count() > 0 || f.Points.CrdPoints.Count() > 0) {
     charts_->FillCharts(f.Points);
@@ -266,8 +227,7 @@ bool TfmMainFrm::LoadFlight(const QString& fileName) {
   if (ViewOnly) SetViewOnly(true);  // withdraw again what the steps above enabled
   // A field that kept the focus through the open starts from its new text.
   if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) FieldEnter(field);
-  RecomputeFindings();
-  RefreshWind(true);
+  FlightChanged(dv::FlightChange::Opened());
   return true;
 }
 

@@ -4,7 +4,7 @@
 #include "charts/TChart.h"
 #include "wind/WindChart.h"
 
-ReportCharts::ReportCharts(const dv::FlightPoints& points, bool tuOrg, bool crdOrg, const dv::WindSettings& wind)
+ReportCharts::ReportCharts(dv::FlightProducts& products, bool tuOrg, bool crdOrg)
     : tlm_(std::make_unique<TChart>()),
       crd_(std::make_unique<TChart>()),
       xy_(std::make_unique<TChart>()),
@@ -13,10 +13,10 @@ ReportCharts::ReportCharts(const dv::FlightPoints& points, bool tuOrg, bool crdO
   arc_->CreateChartSeries(tlm_.get(), crd_.get(), xy_.get());
   arc_->SetTlmOriginalsActive(tuOrg);
   arc_->SetCrdOriginalsActive(crdOrg);
-  arc_->FillCharts(points);
+  arc_->FillCharts(products.points());
   windChart_ = std::make_unique<WindChart>(wind_.get());
-  windChart_->FillOriginal(points.CrdOrgPoints, wind, crdOrg, points.CrdPoints);
-  windChart_->FillEdited(points.CrdPoints, wind);
+  windChart_->FillOriginal(products, crdOrg);
+  windChart_->FillEdited(products);
 }
 
 ReportCharts::~ReportCharts() {

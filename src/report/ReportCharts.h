@@ -8,8 +8,7 @@
 #include "report/ReportPdf.h"
 
 namespace dv {
-struct FlightPoints;
-struct WindSettings;
+class FlightProducts;
 }  // namespace dv
 class ArcCharts;
 class TChart;
@@ -18,7 +17,7 @@ class WindChart;
 class ReportCharts {
  public:
   // `tuOrg`, `crdOrg`: whether the flight has originals ("Исх." shown).
-  ReportCharts(const dv::FlightPoints& points, bool tuOrg, bool crdOrg, const dv::WindSettings& wind);
+  ReportCharts(dv::FlightProducts& products, bool tuOrg, bool crdOrg);
   ~ReportCharts();
   // In the window's order: coordinates, trajectory, telemetry, wind.
   QList<ReportChart> charts() const;

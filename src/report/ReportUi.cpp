@@ -58,12 +58,11 @@ void TfmMainFrm::idReportClick() {
   in.viewOnly = ViewOnly;
   in.history = &history_;
   // The findings that remain, whether or not the check's list is shown.
-  const std::vector<dv::Finding> found = checking_ ? findings_ : dv::RunChecks(flight_->Points, checkLimits_);
-  in.findings = &found;
+  in.findings = &products_->Findings();
   in.created = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toStdString();
 
   // A hidden wind page is filled only when shown; the report shows it now.
-  if (windPending_) FillWindNow();
+  RefreshWindPage(true);
   QList<ReportChart> charts;
   for (TChart* chart : {ChrtCRD, ChrtXY, ChrtTLM, ChrtWind}) {
     QWidget* page = chart->parentWidget();

@@ -10,6 +10,7 @@
 #include "geo/Geodesy.h"
 #include "geo/TrackExport.h"
 #include "open/Checks.h"
+#include "open/FlightLoad.h"
 
 namespace dv {
 
@@ -308,29 +309,16 @@ ReviewReport BuildReview(const ReviewInput& in) {
 }
 
 std::optional<std::string> LoadStoredFlight(const std::string& infoPath, StoredFlight& out) {
-  Flight& f = out.flight;
-  f.InfoName = infoPath;
-  f.FlightBase = ChangeFileExtToNone(infoPath);
-  if (!IsRegularFile(infoPath)) return infoPath + " не найден";
-  const InfoReadResult read = ReadInfo(infoPath, true, f.Info);
-  if (!read.ok) return read.messages.empty() ? std::string(kInfoFileError) : read.messages.back();
-  f.OrgInfo = f.Info;
-  out.orgInfo = FileExists(f.FlightBase + ".org.info");
-  if (out.orgInfo && !ReadInfo(f.FlightBase + ".org.info", false, f.OrgInfo).ok) return std::string(kInfoFileError);
-  try {
-    FlightPoints& p = f.Points;
-    if (FileExists(f.FlightBase + ".tu")) ReadTu(f.FlightBase + ".tu", p.TuPoints);
-    if (FileExists(f.FlightBase + ".crd")) ReadCrd(f.FlightBase + ".crd", p.CrdPoints);
-    out.orgTu = FileExists(f.FlightBase + ".org.tu");
-    if (out.orgTu) ReadTu(f.FlightBase + ".org.tu", p.TuOrgPoints);
-    if (p.TuOrgPoints.Count() == 0) p.TuOrgPoints.Assign(p.TuPoints);
-    out.orgCrd = FileExists(f.FlightBase + ".org.crd");
-    if (out.orgCrd) ReadCrd(f.FlightBase + ".org.crd", p.CrdOrgPoints);
-    if (p.CrdOrgPoints.Count() == 0) p.CrdOrgPoints.Assign(p.CrdPoints);
-    out.viewOnly = p.TuOrgPoints.Count() < p.TuPoints.Count() || p.CrdOrgPoints.Count() < p.CrdPoints.Count();
-  } catch (const FileReadError& e) {
-    return std::string(e.what());
-  }
+  const FlightLoad load = LoadFlightFiles(infoPath, out.flight);
+  if (!load.info.regular) return infoPath + " не найден";
+  if (!load.info.read) return load.infoRead.messages.empty() ? std::string(kInfoFileError) : load.infoRead.messages.back();
+  if (load.orgInfo.failed()) return std::string(kInfoFileError);
+  for (const FileState* file : {&load.tu, &load.crd, &load.orgCrd, &load.orgTu})
+    if (file->failed()) return file->error;
+  out.orgInfo = load.orgInfo.read;
+  out.orgTu = load.orgTu.read;
+  out.orgCrd = load.orgCrd.read;
+  out.viewOnly = load.viewOnly();
   return std::nullopt;
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/FileIO.h"
 #include "flight/Saving.h"
+#include "products/FlightProducts.h"
 #include "report/ReportCharts.h"
 #include "report/ReportPdf.h"
 #include "report/Review.h"
@@ -52,7 +53,9 @@ std::optional<std::string> WriteStoredFlightReport(const std::string& infoPath, 
   in.viewOnly = stored->viewOnly;
   in.findings = &findings;
   in.created = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toStdString();
-  const ReportCharts charts(stored->flight.Points, stored->orgTu, stored->orgCrd, wind);
+  dv::FlightProducts products(stored->flight.Points, stored->flight.Info);
+  products.SetWindSettings(wind);
+  const ReportCharts charts(products, stored->orgTu, stored->orgCrd);
   const QByteArray pdf = RenderReviewPdf(BuildReview(in), charts.charts());
   if (pdf.isEmpty() || !WriteFileAtomic(outFile, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
     return std::string(kSaveError) + " " + outFile;

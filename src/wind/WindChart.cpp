@@ -89,19 +89,20 @@ WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(c
   connect(chart, &TChart::pointClicked, this, &WindChart::onPointClicked);
 }
 
-void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& settings) {
-  if (!track_.DerivedFor(points)) track_.Derive(points);
+void WindChart::FillEdited(dv::FlightProducts& products) {
+  editedStamp_ = products.EditedWindStamp();
+  const int rows = products.CrdRows();
   // Every row's height in km, the key the three curves share.
-  auto heights = std::make_shared<std::vector<float>>(static_cast<std::size_t>(points.Count()));
-  for (int row = 0; row < points.Count(); ++row)
-    (*heights)[static_cast<std::size_t>(row)] = dv::ChartCoordinate(track_.HeightOf(row) / dv::kMetresPerKm);
+  auto heights = std::make_shared<std::vector<float>>(static_cast<std::size_t>(rows));
+  for (int row = 0; row < rows; ++row)
+    (*heights)[static_cast<std::size_t>(row)] = dv::ChartCoordinate(products.HeightOf(row) / dv::kMetresPerKm);
   std::array<dv::ChartPoints*, kCurves> pts{};
   for (int c = 0; c < kCurves; ++c) {
     if (!edited_[static_cast<std::size_t>(c)]) return;
     dv::ChartPoints* p = &edited_[static_cast<std::size_t>(c)]->points();
     p->clear();
     p->shareX(heights);
-    p->reserve(static_cast<std::size_t>(points.Count()));
+    p->reserve(static_cast<std::size_t>(rows));
     pts[static_cast<std::size_t>(c)] = p;
   }
   // Rows without a value hold placeholders, so that point i stays row i.
@@ -110,22 +111,22 @@ void WindChart::FillEdited(const dv::CrdArray& points, const dv::WindSettings& s
     for (; row < end; ++row)
       for (dv::ChartPoints* p : pts) p->addPlaceholder();
   };
-  track_.Compute(points, settings, [&](const dv::WindPoint& w) {
+  products.EditedWind([&](const dv::WindPoint& w) {
     padTo(w.row);
     const float height = (*heights)[static_cast<std::size_t>(w.row)];
     for (int c = 0; c < kCurves; ++c)
       pts[static_cast<std::size_t>(c)]->push_back(height, dv::ChartCoordinate(ValueOf(w, static_cast<Curve>(c))));
     ++row;
   });
-  padTo(points.Count());
+  padTo(rows);
   for (auto& s : edited_) s->pointsChanged();
   chart_->replotWhenShown();
 }
 
-void WindChart::FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown,
-                             const dv::CrdArray& current) {
-  track_.Derive(current);
-  const std::vector<dv::WindPoint> wind = shown ? dv::ComputeWind(points, settings) : std::vector<dv::WindPoint>{};
+void WindChart::FillOriginal(dv::FlightProducts& products, bool shown) {
+  originalStamp_ = products.OriginalWindStamp();
+  std::vector<dv::WindPoint> wind;
+  if (shown) products.OriginalWind([&wind](const dv::WindPoint& p) { wind.push_back(p); });
   for (int c = 0; c < kCurves; ++c) {
     TPointSeries* s = original_[static_cast<std::size_t>(c)];
     if (!s) continue;
@@ -142,6 +143,7 @@ void WindChart::FillOriginal(const dv::CrdArray& points, const dv::WindSettings&
 }
 
 void WindChart::Clear() {
+  editedStamp_ = originalStamp_ = 0;
   for (auto* list : {&edited_, &original_})
     for (auto& s : *list)
       if (s) s->clear();

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "flight/Points.h"
+#include "products/FlightProducts.h"
 #include "wind/Wind.h"
 
 class QCPAxis;
@@ -26,11 +27,14 @@ class WindChart : public QObject {
 
   // The edited curves from the current points: point i of each is row i, so a
   // click on it names the coordinate row.
-  void FillEdited(const dv::CrdArray& points, const dv::WindSettings& settings);
+  void FillEdited(dv::FlightProducts& products);
   // The original curves, once per open; shown only when the flight has originals.
-  // Also takes the edited points' positions afresh (`current`).
-  void FillOriginal(const dv::CrdArray& points, const dv::WindSettings& settings, bool shown,
-                    const dv::CrdArray& current);
+  void FillOriginal(dv::FlightProducts& products, bool shown);
+  // The curves whose wind the products would give otherwise now than when they were filled.
+  bool EditedStale(const dv::FlightProducts& products) const { return editedStamp_ != products.EditedWindStamp(); }
+  bool OriginalStale(const dv::FlightProducts& products) const {
+    return originalStamp_ != products.OriginalWindStamp();
+  }
   void Clear();
 
  signals:
@@ -40,5 +44,5 @@ class WindChart : public QObject {
   void onPointClicked(QCPAbstractPlottable* series, int index);
   TChart* chart_;
   std::array<QPointer<TPointSeries>, kCurves> edited_{}, original_{};
-  dv::WindTrack track_;  // the edited points' positions, once per open
+  std::uint64_t editedStamp_ = 0, originalStamp_ = 0;  // of the wind filled in
 };

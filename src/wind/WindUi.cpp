@@ -36,34 +36,21 @@ void TfmMainFrm::BuildWindPage() {
   PageControlTU->addTab(tsWind, QStringLiteral("Ветер"));
   wind_ = std::make_unique<WindChart>(ChrtWind);
   connect(wind_.get(), &WindChart::crdPointClicked, this, &TfmMainFrm::SelectCRDRow);
-  connect(PageControlTU, &QTabWidget::currentChanged, this, [this] {
-    if (windPending_ && PageControlTU->currentWidget() == tsWind) RefreshWind(false);
-  });
+  connect(PageControlTU, &QTabWidget::currentChanged, this, [this] { RefreshWindPage(false); });
   // The window's new width takes effect at once.
   connect(edtWindWindow, &QSpinBox::valueChanged, this, [this](int seconds) {
-    if (windSettings_.window == seconds) return;
-    windSettings_.window = seconds;
-    RefreshWind(true);
+    if (products_->windSettings().window == seconds) return;
+    dv::WindSettings settings = products_->windSettings();
+    settings.window = seconds;
+    products_->SetWindSettings(settings);
+    RefreshWindPage(false);
   });
 }
 
-void TfmMainFrm::RefreshWind(bool originals) {
-  if (!wind_) return;
-  windOriginalsPending_ |= originals;
-  if (PageControlTU->currentWidget() != tsWind) {
-    windPending_ = true;
-    return;
-  }
-  FillWindNow();
-}
-
-void TfmMainFrm::FillWindNow() {
-  const bool originals = windOriginalsPending_;
-  windPending_ = windOriginalsPending_ = false;
-  // The originals are shown when the flight has its own (.org.crd); they come
-  // first, as they take the edited points' positions afresh.
-  if (originals)
-    wind_->FillOriginal(flight_->Points.CrdOrgPoints, windSettings_, ChrtCRD->groupActive(ArcCharts::kGroupOrg),
-                        flight_->Points.CrdPoints);
-  wind_->FillEdited(flight_->Points.CrdPoints, windSettings_);
+void TfmMainFrm::RefreshWindPage(bool now) {
+  // A hidden page is refilled when it is next shown: the edits meanwhile cost nothing.
+  if (!wind_ || (!now && PageControlTU->currentWidget() != tsWind)) return;
+  // The originals are shown when the flight has its own (.org.crd).
+  if (wind_->OriginalStale(*products_)) wind_->FillOriginal(*products_, ChrtCRD->groupActive(ArcCharts::kGroupOrg));
+  if (wind_->EditedStale(*products_)) wind_->FillEdited(*products_);
 }

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "flight/PointFiles.h"
 #include "open/Checks.h"
+#include "open/FlightLoad.h"
 
 using namespace dv;
 
@@ -77,4 +82,71 @@ TEST(HighlightChangedFields, EveryComparedFieldOnItsOwn) {
     change(org);
     EXPECT_EQ(ChangedInfoFields(info, org), std::vector<std::string>{field}) << field;
   }
+}
+
+namespace {
+// The sample flight with originals, copied into `dir`; its base path.
+std::string CopyFlight(const dvtest::TempDir& dir) {
+  for (const char* ext : {".info", ".tu", ".crd", ".org.info", ".org.tu", ".org.crd"})
+    dvtest::WriteAll(dir.file(std::string("f") + ext), dvtest::ReadAll(dvtest::ExampleFile(std::string("20251017-2330") + ext)));
+  return dir.file("f");
+}
+}  // namespace
+
+// One reading for the window, the checker and the report: each file's outcome,
+// where it stops, the originals and what the reading found.
+TEST(LoadFlightFiles, EachFileItsOutcomeAndTheFirstFailureEndsTheReading) {
+  dvtest::TempDir dir;
+  const std::string base = CopyFlight(dir);
+  Flight f;
+  LoadOptions listing;
+  listing.keepBytes = true;
+  FlightLoad load = LoadFlightFiles(base + ".info", f, listing);
+  EXPECT_FALSE(load.stopped);
+  for (const FileState* s : {&load.info, &load.orgInfo, &load.tu, &load.crd, &load.orgCrd, &load.orgTu})
+    EXPECT_TRUE(s->exists && s->regular && s->read) << s->path;
+  EXPECT_EQ(f.Points.TuPoints.Count(), 296);
+  EXPECT_EQ(f.Points.TuOrgPoints.Count(), 300);
+  EXPECT_EQ(load.tuBytes, dvtest::ReadAll(base + ".tu"));  // for the listing, read once
+  EXPECT_EQ(f.InfoAsOpened, dvtest::ReadAll(base + ".info"));
+  EXPECT_FALSE(load.viewOnly());
+
+  // An original shorter than its file, an empty one included, leaves the flight for viewing.
+  dvtest::WriteAll(base + ".org.tu", "");
+  load = LoadFlightFiles(base + ".info", f);
+  EXPECT_TRUE(load.tuShorter && load.viewOnly() && !load.crdShorter);
+  EXPECT_EQ(f.Points.TuOrgPoints.Count(), 296);  // the working points stand in for it
+  std::filesystem::remove(base + ".org.tu");
+
+  // A malformed .tu ends an open there; the checker reads on and names every file.
+  dvtest::WriteAll(base + ".tu", "0.00\t6.10\t85.00\r\n1.00\tx\t83.96\r\n");
+  load = LoadFlightFiles(base + ".info", f);
+  EXPECT_TRUE(load.stopped && load.tu.failed() && !load.tu.error.empty());
+  EXPECT_FALSE(load.crd.exists || load.crd.read);
+  LoadOptions checker;
+  checker.readOnAfterError = true;
+  load = LoadFlightFiles(base + ".info", f, checker);
+  EXPECT_TRUE(load.tu.failed() && load.crd.read && !load.stopped);
+  std::filesystem::remove(base + ".tu");
+  load = LoadFlightFiles(base + ".info", f);
+  EXPECT_TRUE(!load.tu.exists && !load.tu.failed() && load.crd.read && !load.stopped);
+
+  // Fields the original lacks: from the .info, or as the window's previous original had them.
+  dvtest::WriteAll(base + ".org.info", "StationSynopticIndex:\t27612\r\n");
+  f.OrgInfo.OnGroundPressure = 990;
+  load = LoadFlightFiles(base + ".info", f);
+  EXPECT_EQ(f.OrgInfo.OnGroundPressure, 1004.0);
+  f.OrgInfo.OnGroundPressure = 990;
+  LoadOptions window;
+  window.orgInfoOverPrevious = true;
+  load = LoadFlightFiles(base + ".info", f, window);
+  EXPECT_EQ(f.OrgInfo.OnGroundPressure, 990.0);
+
+  // A .info that cannot be read ends the reading with its reader's message.
+  std::filesystem::remove(base + ".info");
+  std::filesystem::create_directory(base + ".info");
+  load = LoadFlightFiles(base + ".info", f);
+  EXPECT_TRUE(load.stopped && !load.info.read && !load.info.regular);
+  EXPECT_EQ(load.infoRead.messages, std::vector<std::string>{kInfoFileError});
+  EXPECT_TRUE(f.Points.CrdPoints.empty());
 }

@@ -1,0 +1,108 @@
+#include "products/FlightProducts.h"
+
+#include <algorithm>
+
+namespace dv {
+
+namespace {
+void Widen(int& first, int& last, int from, int to) {
+  first = first < 0 ? from : std::min(first, from);
+  last = std::max(last, to);
+}
+}  // namespace
+
+void FlightChange::TouchTu(int first, int last) {
+  tu = true;
+  Widen(tuFirst, tuLast, first, last);
+}
+
+void FlightChange::TouchCrd(int first, int last) {
+  crd = true;
+  Widen(crdFirst, crdLast, first, last);
+}
+
+FlightChange ChangeOf(const EditStep& step) {
+  using Kind = EditStep::Kind;
+  FlightChange c;
+  switch (step.kind) {
+    case Kind::ToggleTelemetry: c.TouchTu(step.range.StartRow, step.range.EndRow); break;
+    case Kind::ToggleCoordinates: c.TouchCrd(step.range.StartRow, step.range.EndRow); break;
+    case Kind::CorrectTelemetryTime: c.tu = true; break;
+    case Kind::CorrectCoordinateTime: c.crd = true; break;
+    case Kind::TimeShift: c.tu = c.crd = true; break;
+    case Kind::SetFlags:
+      for (const FlagChange& f : step.flags) f.crd ? c.TouchCrd(f.row, f.row) : c.TouchTu(f.row, f.row);
+      break;
+    case Kind::Field: c.info = true; break;
+  }
+  return c;
+}
+
+FlightProducts::FlightProducts(const FlightPoints& points, const InitialData& info) : points_(points), info_(info) {}
+
+void FlightProducts::SetThresholds(const CheckThresholds& limits) {
+  limits_ = limits;
+  limitsAt_ = ++now_;
+}
+
+void FlightProducts::SetWindSettings(const WindSettings& settings) {
+  wind_ = settings;
+  windAt_ = ++now_;
+}
+
+void FlightProducts::Changed(const FlightChange& change) {
+  ++now_;
+  // The initial data feeds only the track, which is made afresh on each request.
+  if (change.tu) tuAt_ = now_;
+  if (change.crd) crdAt_ = now_;
+  if (change.opened) openedAt_ = now_;
+}
+
+const std::vector<Finding>& FlightProducts::Findings() {
+  if (findingsMade_ < std::max({tuAt_, crdAt_, limitsAt_})) {
+    findings_ = RunChecks(points_, limits_);
+    findingsMade_ = now_;
+  }
+  return findings_;
+}
+
+const ValueCounts& FlightProducts::Counts() {
+  if (countsMade_ < std::max(tuAt_, crdAt_)) {
+    counts_ = CountValues(points_.TuPoints, points_.CrdPoints);
+    countsMade_ = now_;
+  }
+  return counts_;
+}
+
+// The radar's positions change only with an open: an edit moves times and
+// flags, never a range or an angle.
+void FlightProducts::Derive() {
+  if (derivedAt_ >= openedAt_ && track_.DerivedFor(points_.CrdPoints)) return;
+  track_.Derive(points_.CrdPoints);
+  derivedAt_ = now_;
+}
+
+void FlightProducts::EditedWind(const std::function<void(const WindPoint&)>& emit) {
+  Derive();
+  track_.Compute(points_.CrdPoints, wind_, emit);
+}
+
+std::vector<WindPoint> FlightProducts::EditedWind() {
+  std::vector<WindPoint> out;
+  EditedWind([&out](const WindPoint& p) { out.push_back(p); });
+  return out;
+}
+
+void FlightProducts::OriginalWind(const std::function<void(const WindPoint&)>& emit) const {
+  WindTrack original;
+  original.Compute(points_.CrdOrgPoints, wind_, emit);
+}
+
+float FlightProducts::HeightOf(int row) {
+  Derive();
+  return track_.HeightOf(row);
+}
+
+std::vector<TrackRecord> FlightProducts::Track() { return BuildTrack(points_, info_, EditedWind()); }
+
+}  // namespace dv
