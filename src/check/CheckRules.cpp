@@ -806,10 +806,30 @@ const std::vector<ThresholdKey>& ThresholdKeys() {
   return keys;
 }
 
-std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd,
+struct CoordinateChecks::State {
+  CrdResult result;
+  std::vector<Finding> findings;
+};
+
+CoordinateChecks::CoordinateChecks() : state_(std::make_unique<State>()) {}
+CoordinateChecks::CoordinateChecks(const CrdArray& crd, const CheckThresholds& limits)
+    : state_(std::make_unique<State>()) {
+  state_->result = CheckCoordinates(crd, limits, state_->findings);
+}
+CoordinateChecks::~CoordinateChecks() = default;
+CoordinateChecks::CoordinateChecks(CoordinateChecks&&) noexcept = default;
+CoordinateChecks& CoordinateChecks::operator=(CoordinateChecks&&) noexcept = default;
+
+std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd, const CheckThresholds& limits) {
+  return RunChecks(tu, CoordinateChecks(crd, limits), limits);
+}
+
+std::vector<Finding> RunChecks(const TuArray& tu, const CoordinateChecks& coordinates,
                                const CheckThresholds& limits) {
-  std::vector<Finding> all;
-  CrdResult c = CheckCoordinates(crd, limits, all);
+  // The coordinates' findings first, as they were found, so that the order of
+  // equal keys after the sort is the same however the coordinates were checked.
+  std::vector<Finding> all = coordinates.state_->findings;
+  const CrdResult& c = coordinates.state_->result;
   const Times tuTimes = CheckTelemetry(tu, c.height, limits, all);
   Findings out(all, CheckFile::Tu);
   Drift(tuTimes, c.times, limits, out);

@@ -4,6 +4,7 @@
 // excluded without the observer's command.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -107,6 +108,24 @@ inline constexpr const char* kCheckSection = "CHECK";
 // (then by rule). Excluded points and missing-value marks take part in none.
 std::vector<Finding> RunChecks(const FlightPoints& points, const CheckThresholds& limits);
 std::vector<Finding> RunChecks(const TuArray& tu, const CrdArray& crd, const CheckThresholds& limits);
+
+// The rules over the coordinates alone, with what the telemetry's rules take
+// from them (the heights, the times): kept while only the telemetry changes.
+class CoordinateChecks {
+ public:
+  CoordinateChecks();
+  CoordinateChecks(const CrdArray& crd, const CheckThresholds& limits);
+  ~CoordinateChecks();
+  CoordinateChecks(CoordinateChecks&&) noexcept;
+  CoordinateChecks& operator=(CoordinateChecks&&) noexcept;
+  struct State;
+
+ private:
+  std::unique_ptr<State> state_;
+  friend std::vector<Finding> RunChecks(const TuArray&, const CoordinateChecks&, const CheckThresholds&);
+};
+// The same as RunChecks over the telemetry and the coordinates `crd` was made from.
+std::vector<Finding> RunChecks(const TuArray& tu, const CoordinateChecks& crd, const CheckThresholds& limits);
 
 // The columns a finding is shown with: rule, rows, times, value, threshold.
 struct FindingColumns {

@@ -60,7 +60,12 @@ void FlightProducts::Changed(const FlightChange& change) {
 
 const std::vector<Finding>& FlightProducts::Findings() {
   if (findingsMade_ < std::max({tuAt_, crdAt_, limitsAt_})) {
-    findings_ = RunChecks(points_, limits_);
+    // A telemetry edit leaves the coordinates' rules as they were.
+    if (coordinatesMade_ < std::max(crdAt_, limitsAt_)) {
+      coordinates_ = CoordinateChecks(points_.CrdPoints, limits_);
+      coordinatesMade_ = now_;
+    }
+    findings_ = RunChecks(points_.TuPoints, coordinates_, limits_);
     findingsMade_ = now_;
   }
   return findings_;

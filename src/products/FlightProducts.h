@@ -82,7 +82,8 @@ class FlightProducts {
   WindSettings wind_;
   // The generation each input last changed at, and each kept product was made at.
   std::uint64_t now_ = 1, tuAt_ = 1, crdAt_ = 1, openedAt_ = 1, limitsAt_ = 1, windAt_ = 1;
-  std::uint64_t findingsMade_ = 0, countsMade_ = 0, derivedAt_ = 0;
+  std::uint64_t findingsMade_ = 0, coordinatesMade_ = 0, countsMade_ = 0, derivedAt_ = 0;
+  CoordinateChecks coordinates_;
   std::vector<Finding> findings_;
   ValueCounts counts_;
   WindTrack track_;

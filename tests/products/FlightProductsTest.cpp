@@ -48,8 +48,22 @@ TEST(FlightProducts, MadeWhenAskedAndAgainOnlyAfterWhatTheyDependOnChanged) {
   EXPECT_EQ(products.EditedWindStamp(), edited);
   EXPECT_EQ(products.OriginalWindStamp(), original);
 
-  p.CrdPoints[100].Excluded = true;
+  // Nor is the radar's part of the rules made again for a telemetry edit.
+  p.CrdPoints[2000].SR += 3000;
+  products.Changed(tu);
+  const auto spikes = [&products] {
+    int n = 0;
+    for (const Finding& found : products.Findings()) n += found.file == CheckFile::Crd && found.firstRow == 2000;
+    return n;
+  };
+  EXPECT_EQ(spikes(), 0);
   FlightChange crd;
+  crd.TouchCrd(2000, 2000);
+  products.Changed(crd);
+  EXPECT_GT(spikes(), 0);
+  EXPECT_EQ(products.Findings().size(), RunChecks(p, limits).size());
+  p.CrdPoints[2000].SR -= 3000;  // a range no edit here changes: the wind's positions stand
+  p.CrdPoints[100].Excluded = true;
   crd.TouchCrd(100, 100);
   products.Changed(crd);
   EXPECT_NE(products.EditedWindStamp(), edited);
