@@ -1,5 +1,7 @@
 #include "open/FlightLoad.h"
 
+#include <type_traits>
+
 #include "common/FileIO.h"
 #include "common/Helpers.h"
 #include "flight/PointFiles.h"

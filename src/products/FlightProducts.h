@@ -5,6 +5,7 @@
 // own. A product is computed when it is asked for, and again only after an
 // input it depends on changed.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>

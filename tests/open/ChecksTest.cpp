@@ -116,7 +116,7 @@ TEST(LoadFlightFiles, EachFileItsOutcomeAndTheFirstFailureEndsTheReading) {
   load = LoadFlightFiles(base + ".info", f);
   EXPECT_TRUE(load.tuShorter && load.viewOnly() && !load.crdShorter);
   EXPECT_EQ(f.Points.TuOrgPoints.Count(), 296);  // the working points stand in for it
-  std::filesystem::remove(base + ".org.tu");
+  std::filesystem::remove(dvtest::PathOf(base + ".org.tu"));
 
   // A malformed .tu ends an open there; the checker reads on and names every file.
   dvtest::WriteAll(base + ".tu", "0.00\t6.10\t85.00\r\n1.00\tx\t83.96\r\n");
@@ -127,7 +127,7 @@ TEST(LoadFlightFiles, EachFileItsOutcomeAndTheFirstFailureEndsTheReading) {
   checker.readOnAfterError = true;
   load = LoadFlightFiles(base + ".info", f, checker);
   EXPECT_TRUE(load.tu.failed() && load.crd.read && !load.stopped);
-  std::filesystem::remove(base + ".tu");
+  std::filesystem::remove(dvtest::PathOf(base + ".tu"));
   load = LoadFlightFiles(base + ".info", f);
   EXPECT_TRUE(!load.tu.exists && !load.tu.failed() && load.crd.read && !load.stopped);
 
@@ -143,8 +143,8 @@ TEST(LoadFlightFiles, EachFileItsOutcomeAndTheFirstFailureEndsTheReading) {
   EXPECT_EQ(f.OrgInfo.OnGroundPressure, 990.0);
 
   // A .info that cannot be read ends the reading with its reader's message.
-  std::filesystem::remove(base + ".info");
-  std::filesystem::create_directory(base + ".info");
+  std::filesystem::remove(dvtest::PathOf(base + ".info"));
+  std::filesystem::create_directory(dvtest::PathOf(base + ".info"));
   load = LoadFlightFiles(base + ".info", f);
   EXPECT_TRUE(load.stopped && !load.info.read && !load.info.regular);
   EXPECT_EQ(load.infoRead.messages, std::vector<std::string>{kInfoFileError});
