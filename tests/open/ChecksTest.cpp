@@ -130,6 +130,8 @@ TEST(LoadFlightFiles, EachFileItsOutcomeAndTheFirstFailureEndsTheReading) {
   std::filesystem::remove(dvtest::PathOf(base + ".tu"));
   load = LoadFlightFiles(base + ".info", f);
   EXPECT_TRUE(!load.tu.exists && !load.tu.failed() && load.crd.read && !load.stopped);
+  // Nothing of the flight read before stays: no points, no originals of them.
+  EXPECT_TRUE(f.Points.TuPoints.empty() && f.Points.TuOrgPoints.empty());
 
   // Fields the original lacks: from the .info, or as the window's previous original had them.
   dvtest::WriteAll(base + ".org.info", "StationSynopticIndex:\t27612\r\n");
