@@ -23,6 +23,7 @@
 #include "charts/ArcCharts.h"
 #include "charts/TChart.h"
 #include "check/FindingMarks.h"
+#include "thermo/LevelsPage.h"
 #include "wind/WindChart.h"
 #include "common/Helpers.h"
 #include "editing/ListingView.h"
@@ -30,7 +31,8 @@
 TfmMainFrm::TfmMainFrm(const MainFrmOptions& options)
     : flight_(options.flight),
       dialogs_(options.dialogs),
-      products_(std::make_unique<dv::FlightProducts>(options.flight->Points, options.flight->Info)),
+      products_(std::make_unique<dv::FlightProducts>(options.flight->Points, options.flight->Info,
+                                                    &options.flight->OrgInfo)),
       configFile_(options.configFile) {
   Q_ASSERT(flight_ && dialogs_);
   if (configFile_.isEmpty())

@@ -37,6 +37,7 @@ class QTreeWidgetItem;
 class FindingMarks;
 class QSpinBox;
 class WindChart;
+class LevelsPage;
 class QWidget;
 class QKeyEvent;
 class TChart;
@@ -208,6 +209,11 @@ class TfmMainFrm : public QMainWindow {
   void RefreshWindPage(bool now);
   std::unique_ptr<WindChart> wind_;
 
+  // The "Уровни" page.
+  void BuildLevelsPage();
+  void RefreshLevelsPage();
+  std::unique_ptr<LevelsPage> levels_;
+
   // Edit history.
  public:
   const dv::EditHistory& history() const { return history_; }
@@ -255,6 +261,7 @@ class TfmMainFrm : public QMainWindow {
   QWidget* tsTLM = nullptr;
   QWidget* tsWind = nullptr;
   TChart* ChrtWind = nullptr;
+  QWidget* tsLevels = nullptr;
   QSpinBox* edtWindWindow = nullptr;
   QScrollArea* ScrollBox1 = nullptr;
   QSplitter* Splitter1 = nullptr;

@@ -112,7 +112,7 @@ FlightReport CheckFlight(const std::string& infoPath, const CheckThresholds& lim
   if (counts.tuOutOfRange > 0) Say(r, Verdict::Warn, kFlaggedOnReading + std::to_string(counts.tuOutOfRange));
   if (counts.tuMissing > 0) Say(r, Verdict::Ok, kTuMissingValues + std::to_string(counts.tuMissing));
   if (counts.crdMissing > 0) Say(r, Verdict::Ok, kCrdMissingValues + std::to_string(counts.crdMissing));
-  FlightProducts products(flight.Points, flight.Info);
+  FlightProducts products(flight.Points, flight.Info, &flight.OrgInfo);
   products.SetThresholds(limits);
   r.findings = products.Findings();
   if (!r.findings.empty()) r.verdict = std::max(r.verdict, Verdict::Warn);

@@ -50,6 +50,8 @@ constexpr const char* kUsage =
     "  --config ФАЙЛ   пороги проверки из раздела [CHECK]; по умолчанию devirarav.CNF рядом с программой\n"
     "  --kml ПАПКА, --gpx ПАПКА, --csv ПАПКА\n"
     "                  записать туда траекторию каждого выпуска (ИМЯ-track.kml и т.д.)\n"
+    "  --levels ПАПКА  записать туда уровни каждого выпуска (ИМЯ-levels.csv): у земли, стандартные,\n"
+    "                  тропопауза, максимальный ветер; оценка для проверки\n"
     "  --zone ЧАСЫ     разница с ВСВ для времени GPX (по умолчанию 0)\n"
     "  --pdf ПАПКА     записать туда отчёт о каждом выпуске (ИМЯ-report.pdf)\n"
     "  --version       показать версию программы\n"
@@ -125,7 +127,7 @@ int main(int rawArgc, char** rawArgv) {
   dv::OutputFormat format = dv::OutputFormat::Text;
   std::string config = DefaultConfig(argc > 0 ? argv[0] : std::string());
   std::vector<std::string> paths;
-  std::string kmlDir, gpxDir, csvDir, pdfDir;
+  std::string kmlDir, gpxDir, csvDir, levelsDir, pdfDir;
   int zone = 0;
   bool optionsEnded = false;
   for (int i = 1; i < argc; ++i) {
@@ -161,6 +163,10 @@ int main(int rawArgc, char** rawArgv) {
       const auto f = value(name);
       if (!f || f->empty()) return Usage("не указана папка для " + name);
       (name == "--kml" ? kmlDir : name == "--gpx" ? gpxDir : csvDir) = *f;
+    } else if (a.rfind("--levels", 0) == 0) {
+      const auto f = value("--levels");
+      if (!f || f->empty()) return Usage("не указана папка для --levels");
+      levelsDir = *f;
     } else if (a.rfind("--pdf", 0) == 0) {
       const auto f = value("--pdf");
       if (!f || f->empty()) return Usage("не указана папка для --pdf");
@@ -188,15 +194,20 @@ int main(int rawArgc, char** rawArgv) {
   const dv::WindSettings windSettings = dv::ReadWindSettings(config);
   // The exports of a flight read: its track beside the others in each folder asked for.
   dv::FlightLoaded exportTrack;
-  if (!kmlDir.empty() || !gpxDir.empty() || !csvDir.empty()) {
+  if (!kmlDir.empty() || !gpxDir.empty() || !csvDir.empty() || !levelsDir.empty()) {
     exportTrack = [&](dv::FlightReport& r, dv::FlightProducts& products) {
       products.SetWindSettings(windSettings);
-      const auto track = products.Track();
       const dv::InitialData& info = products.info();
       const std::string name = dv::NameWithoutExt(r.path);
-      const auto write = [&](const std::string& dir, const char* ext, const std::string& bytes) {
-        const std::string file = dv::TrackFileName(dv::IncludeTrailingPathDelimiter(dir) + name, ext);
+      const auto save = [&](const std::string& file, const std::string& bytes) {
         if (!dv::WriteFileAtomic(file, bytes)) r.messages.push_back({dv::Verdict::Error, std::string(dv::kSaveError) + " " + file});
+      };
+      if (!levelsDir.empty())
+        save(dv::LevelsFileName(dv::IncludeTrailingPathDelimiter(levelsDir) + name), dv::FormatLevelsCsv(products.Levels()));
+      if (kmlDir.empty() && gpxDir.empty() && csvDir.empty()) return;
+      const auto track = products.Track();
+      const auto write = [&](const std::string& dir, const char* ext, const std::string& bytes) {
+        save(dv::TrackFileName(dv::IncludeTrailingPathDelimiter(dir) + name, ext), bytes);
       };
       if (!csvDir.empty()) write(csvDir, "csv", dv::FormatTrackCsv(track));
       if (kmlDir.empty() && gpxDir.empty()) return;

@@ -9,6 +9,8 @@
 #include "charts/Derived.h"
 #include "common/Helpers.h"
 #include "geo/Geodesy.h"
+#include "thermo/Profile.h"
+#include "thermo/Thermo.h"
 
 namespace dv {
 
@@ -112,15 +114,35 @@ std::vector<TrackRecord> BuildTrack(const TuArray& tu, const CrdArray& crd, cons
 std::string FormatTrackCsv(const std::vector<TrackRecord>& track) {
   std::string out =
       "time,T,U,slant_range,azimuth,elevation,X,Y,Z,latitude,longitude,altitude,wind_speed,wind_direction,"
-      "ascent_rate\r\n";
+      "ascent_rate,pressure,geopotential_height,dew_point\r\n";
   out.reserve(out.size() + track.size() * 150);
   for (const TrackRecord& r : track) {
     out += FormatFixed(r.time, 0, 2) + ',' + Cell(r.T, 2) + ',' + Cell(r.U, 1) + ',' + Cell(r.SR, 2) + ',' +
            Cell(r.Az, 6) + ',' + Cell(r.El, 6) + ',' + Cell(r.X, 1) + ',' + Cell(r.Y, 1) + ',' + Cell(r.Z, 1) + ',' +
            Cell(r.latitude, 7) + ',' + Cell(r.longitude, 7) + ',' + Cell(r.altitude, 1) + ',' + Cell(r.windSpeed, 2) +
-           ',' + Cell(r.windDirection, 1) + ',' + Cell(r.ascentRate, 2) + "\r\n";
+           ',' + Cell(r.windDirection, 1) + ',' + Cell(r.ascentRate, 2) + ',' + Cell(r.pressure, 2) + ',' +
+           Cell(r.geopotentialHeight, 1) + ',' + Cell(r.dewPoint, 2) + "\r\n";
   }
   return out;
+}
+
+void AddProfile(std::vector<TrackRecord>& track, const Profile& profile) {
+  const auto& pts = profile.points;
+  std::size_t k = 0;
+  for (TrackRecord& r : track) {
+    while (k < pts.size() && pts[k].time < r.time) ++k;
+    const ProfilePoint* b = k < pts.size() ? &pts[k] : nullptr;
+    if (!b) break;
+    if (b->time == r.time) {
+      r.pressure = b->p, r.geopotentialHeight = b->H;
+    } else if (k > 0) {
+      const ProfilePoint& a = pts[k - 1];
+      const double f = (r.time - a.time) / (b->time - a.time);
+      r.pressure = std::exp(std::log(a.p) + f * (std::log(b->p) - std::log(a.p)));
+      r.geopotentialHeight = a.H + f * (b->H - a.H);
+    }
+    if (r.pressure && r.T && r.U && *r.U > 0) r.dewPoint = thermo::DewPoint(*r.T, std::min(*r.U, 100.0));
+  }
 }
 
 int PositionCount(const std::vector<TrackRecord>& track) {

@@ -21,6 +21,7 @@ struct TrackRecord {
   std::optional<double> X, Y, Z;             // m east, north and up from the radar
   std::optional<double> latitude, longitude, altitude;  // degrees, m above sea level
   std::optional<double> windSpeed, windDirection, ascentRate;
+  std::optional<double> pressure, geopotentialHeight, dewPoint;  // hPa, gpm, °C: the derived profile
 };
 
 // The station's position is known when its latitude and longitude are.
@@ -34,6 +35,12 @@ inline std::vector<TrackRecord> BuildTrack(const FlightPoints& points, const Ini
                                            const std::vector<WindPoint>& wind) {
   return BuildTrack(points.TuPoints, points.CrdPoints, info, wind);
 }
+
+// The profile's pressure and geopotential height at each record's time
+// (interpolated in time between its points, not beyond them), and the dew point
+// of the record's own temperature and humidity where the profile has a pressure.
+struct Profile;
+void AddProfile(std::vector<TrackRecord>& track, const Profile& profile);
 
 std::string FormatTrackCsv(const std::vector<TrackRecord>& track);
 // The track's positions only; nothing to write when no record has one.

@@ -49,6 +49,7 @@ void TfmMainFrm::FlightChanged(const dv::FlightChange& change) {
   UpdateUndoCommands();
   ShowFindings();
   if (change.crd || change.opened) RefreshWindPage(false);
+  if (change.tu || change.crd || change.info || change.opened) RefreshLevelsPage();
 }
 
 void TfmMainFrm::UpdateUndoCommands() {

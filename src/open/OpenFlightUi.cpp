@@ -21,6 +21,7 @@
 #include "flight/PointFiles.h"
 #include "open/Checks.h"
 #include "open/FlightLoad.h"
+#include "thermo/LevelsPage.h"
 #include "wind/WindChart.h"
 
 namespace {
@@ -71,6 +72,7 @@ void TfmMainFrm::ClearFlightView() {
   products_->Changed(dv::FlightChange::Opened());
   ShowFindings();  // nothing to find in an empty flight
   if (wind_) wind_->Clear();
+  if (levels_) levels_->Clear();
 }
 
 QLineEdit* TfmMainFrm::FieldByName(const std::string& name) const {

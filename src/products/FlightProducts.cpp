@@ -38,7 +38,8 @@ FlightChange ChangeOf(const EditStep& step) {
   return c;
 }
 
-FlightProducts::FlightProducts(const FlightPoints& points, const InitialData& info) : points_(points), info_(info) {}
+FlightProducts::FlightProducts(const FlightPoints& points, const InitialData& info, const InitialData* orgInfo)
+    : points_(points), info_(info), orgInfo_(orgInfo ? *orgInfo : info) {}
 
 void FlightProducts::SetThresholds(const CheckThresholds& limits) {
   limits_ = limits;
@@ -52,8 +53,8 @@ void FlightProducts::SetWindSettings(const WindSettings& settings) {
 
 void FlightProducts::Changed(const FlightChange& change) {
   ++now_;
-  // The initial data feeds only the track, which is made afresh on each request.
   if (change.tu) tuAt_ = now_;
+  if (change.info) infoAt_ = now_;
   if (change.crd) crdAt_ = now_;
   if (change.opened) openedAt_ = now_;
 }
@@ -108,6 +109,37 @@ float FlightProducts::HeightOf(int row) {
   return track_.HeightOf(row);
 }
 
-std::vector<TrackRecord> FlightProducts::Track() { return BuildTrack(points_, info_, EditedWind()); }
+std::vector<TrackRecord> FlightProducts::Track() {
+  std::vector<TrackRecord> track = BuildTrack(points_, info_, EditedWind());
+  AddProfile(track, Sounding());
+  return track;
+}
+
+const Profile& FlightProducts::Sounding() {
+  if (profileMade_ < std::max({tuAt_, crdAt_, infoAt_, windAt_})) {
+    profile_ = ComputeProfile(points_.TuPoints, points_.CrdPoints, info_, EditedWind());
+    profileMade_ = now_;
+  }
+  return profile_;
+}
+
+const std::vector<Level>& FlightProducts::Levels() {
+  if (levelsMade_ < std::max({tuAt_, crdAt_, infoAt_, windAt_})) {
+    levels_ = ComputeLevels(Sounding(), points_.TuPoints, info_);
+    levelsMade_ = now_;
+  }
+  return levels_;
+}
+
+const std::vector<Level>& FlightProducts::OriginalLevels() {
+  if (originalLevelsMade_ < std::max(openedAt_, windAt_)) {
+    std::vector<WindPoint> wind;
+    OriginalWind([&wind](const WindPoint& p) { wind.push_back(p); });
+    originalLevels_ = ComputeLevels(ComputeProfile(points_.TuOrgPoints, points_.CrdOrgPoints, orgInfo_, wind),
+                                    points_.TuOrgPoints, orgInfo_);
+    originalLevelsMade_ = now_;
+  }
+  return originalLevels_;
+}
 
 }  // namespace dv

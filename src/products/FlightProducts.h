@@ -16,6 +16,7 @@
 #include "geo/TrackExport.h"
 #include "history/EditHistory.h"
 #include "open/Checks.h"
+#include "thermo/Profile.h"
 #include "wind/Wind.h"
 
 namespace dv {
@@ -39,8 +40,9 @@ FlightChange ChangeOf(const EditStep& step);
 
 class FlightProducts {
  public:
-  // Both must outlive the products; they are read, never changed, here.
-  FlightProducts(const FlightPoints& points, const InitialData& info);
+  // All must outlive the products; they are read, never changed, here.
+  // `orgInfo`: the original initial data, for the originals' levels (none: `info`).
+  FlightProducts(const FlightPoints& points, const InitialData& info, const InitialData* orgInfo = nullptr);
 
   const FlightPoints& points() const { return points_; }
   const InitialData& info() const { return info_; }
@@ -72,18 +74,31 @@ class FlightProducts {
   float HeightOf(int row);
   std::size_t MemoryBytes() const { return track_.MemoryBytes(); }
 
-  // The telemetry and coordinates merged by time with positions on the earth and the wind.
+  // The telemetry and coordinates merged by time with positions on the earth,
+  // the wind and the profile's pressure, height and dew point.
   std::vector<TrackRecord> Track();
+
+  // The profile of the edited points and its levels; none without P0.
+  const Profile& Sounding();
+  const std::vector<Level>& Levels();
+  // Moves whenever the levels (or the originals' levels) would come out otherwise.
+  std::uint64_t LevelsStamp() const { return std::max({tuAt_, crdAt_, infoAt_, windAt_, openedAt_}); }
+  // The levels of the original points and initial data, once per open.
+  const std::vector<Level>& OriginalLevels();
 
  private:
   void Derive();
   const FlightPoints& points_;
   const InitialData& info_;
+  const InitialData& orgInfo_;
   CheckThresholds limits_;
   WindSettings wind_;
   // The generation each input last changed at, and each kept product was made at.
-  std::uint64_t now_ = 1, tuAt_ = 1, crdAt_ = 1, openedAt_ = 1, limitsAt_ = 1, windAt_ = 1;
+  std::uint64_t now_ = 1, tuAt_ = 1, crdAt_ = 1, infoAt_ = 1, openedAt_ = 1, limitsAt_ = 1, windAt_ = 1;
   std::uint64_t findingsMade_ = 0, coordinatesMade_ = 0, countsMade_ = 0, derivedAt_ = 0;
+  std::uint64_t profileMade_ = 0, levelsMade_ = 0, originalLevelsMade_ = 0;
+  Profile profile_;
+  std::vector<Level> levels_, originalLevels_;
   CoordinateChecks coordinates_;
   std::vector<Finding> findings_;
   ValueCounts counts_;

@@ -124,16 +124,17 @@ TEST_F(FirstSightTest, PageTabsAreAllReadableAtEverySize) {
       check(size.height() == 573 ? "start size" : "smallest size");
     }
   }
-  // The wind page is the fifth; a sixth must still fit.
-  ASSERT_EQ(w.PageControlTU->count(), 5);
+  // The wind page is the fifth, the levels the sixth; a seventh must still fit.
+  ASSERT_EQ(w.PageControlTU->count(), 6);
   EXPECT_EQ(w.PageControlTU->tabText(4), QStringLiteral("Ветер"));
+  EXPECT_EQ(w.PageControlTU->tabText(5), QStringLiteral("Уровни"));
   w.PageControlTU->addTab(new QWidget, "Ещё");
-  check("six pages");
+  check("seven pages");
   w.resize(918, 573);
-  check("six pages, start size");
+  check("seven pages, start size");
   const QRect last = tabs->TabRects().back();
   QTest::mouseClick(tabs, Qt::LeftButton, {}, last.center());
-  EXPECT_EQ(w.PageControlTU->currentIndex(), 5);
+  EXPECT_EQ(w.PageControlTU->currentIndex(), 6);
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->TabRects().front().center());
   EXPECT_EQ(w.PageControlTU->currentWidget(), w.tsInfo);
 }

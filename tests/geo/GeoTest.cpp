@@ -15,6 +15,7 @@
 #include "flight/PointFiles.h"
 #include "geo/Geodesy.h"
 #include "geo/TrackExport.h"
+#include "thermo/Profile.h"
 #include "wind/Wind.h"
 
 namespace {
@@ -165,8 +166,22 @@ TEST(TrackExportTest, CsvKmlAndGpxText) {
   std::getline(lines, second);
   EXPECT_EQ(header,
             "time,T,U,slant_range,azimuth,elevation,X,Y,Z,latitude,longitude,altitude,wind_speed,wind_direction,"
-            "ascent_rate\r");
+            "ascent_rate,pressure,geopotential_height,dew_point\r");
   EXPECT_EQ(second.substr(0, 21), "1.00,,50.0,1010.00,90");  // the excluded T empty
+  EXPECT_EQ(second.substr(second.size() - 4), ",,,\r");   // no profile given: no pressure
+  // With the profile: its pressure and height at the record's time, between its
+  // points in ln p; the dew point only where the record has T and U.
+  auto profiled = track;
+  dv::Profile profile;
+  profile.pressureKnown = true;
+  profile.points = {{0, 0.0f, 0, 0, 1000.0f}, {0, 2.0f, 0, 20, 990.0f}};
+  dv::AddProfile(profiled, profile);
+  ASSERT_GE(profiled.size(), 3u);
+  EXPECT_NEAR(*profiled[1].pressure, std::sqrt(1000.0 * 990.0), 1e-3);
+  EXPECT_NEAR(*profiled[1].geopotentialHeight, 10, 1e-6);
+  EXPECT_FALSE(profiled[1].dewPoint);  // its T is excluded
+  ASSERT_TRUE(profiled[0].dewPoint);
+  EXPECT_NEAR(*profiled[0].dewPoint, 0.04, 0.01);  // 10 °C at 50 %
   const std::string kml = dv::FormatTrackKml(track, "20251014-1130 <27612>");
   EXPECT_NE(kml.find("<name>20251014-1130 &lt;27612&gt;</name>"), std::string::npos);
   EXPECT_NE(kml.find("<name>Выпуск</name>"), std::string::npos);

@@ -1,0 +1,71 @@
+#pragma once
+// The sounding the edits make: pressure, geopotential height and dew point of
+// every radar point, the standard levels, the tropopause and the maximum wind.
+// An estimate for checking the edits; the processing program stays the authority.
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "flight/InfoFile.h"
+#include "flight/Points.h"
+#include "wind/Wind.h"
+
+namespace dv {
+
+inline constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
+
+// One coordinate point with a height (excluded points and marks left out).
+// Single precision: a centimetre at 40 km, a thousandth of a hectopascal.
+struct ProfilePoint {
+  int row = 0;            // the coordinate row
+  float time = 0;         // s
+  float z = 0;            // m above sea level
+  float H = 0;            // gpm
+  float p = 0;            // hPa
+  float T = kNoValue;     // °C, from the telemetry at most 60 s apart; NaN without
+  float U = kNoValue;     // %
+  float Td = kNoValue;    // °C
+  float windU = kNoValue, windV = kNoValue;  // m/s east and north, the radar wind
+};
+
+struct Profile {
+  // Without a known P0 there is none.
+  bool pressureKnown = false;
+  std::vector<ProfilePoint> points;  // in row order, times increasing
+};
+
+// The telemetry may stand at most this far apart to be interpolated, and a
+// radar gap this long is bridged by a height interpolated in time (s).
+inline constexpr double kProfileTuGap = 60.0;
+inline constexpr double kProfileCrdGap = 300.0;
+
+// `wind`: the radar wind of the same coordinates (issue's wind page), in row order.
+Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData& info,
+                       const std::vector<WindPoint>& wind);
+
+enum class LevelKind { Surface, Standard, Tropopause, MaxWind };
+const char* LevelKindName(LevelKind kind);  // "surface", "standard", "tropopause", "max_wind"
+
+struct Level {
+  LevelKind kind = LevelKind::Standard;
+  double p = NAN, H = NAN, T = NAN, Td = NAN, U = NAN;  // hPa, gpm, °C, °C, %
+  double direction = NAN, speed = NAN;                  // °, m/s
+  double time = NAN;  // s, where the sounding met it (for the listings)
+};
+
+inline constexpr double kStandardLevels[] = {1000, 925, 850, 700, 500, 400, 300, 250,
+                                             200,  150, 100, 70,  50,  30,  20,  10};
+
+// The surface, the standard levels reached, the first and second tropopause
+// (the WMO lapse-rate definition on the full profile), and the maximum wind
+// above 500 hPa when over 30 m/s.
+std::vector<Level> ComputeLevels(const Profile& profile, const TuArray& tu, const InitialData& info);
+
+// The levels as "DIR/NAME-levels.csv" holds them: kind,pressure,geopotential_height,
+// T,dew_point,U,wind_direction,wind_speed; "." decimals, empty where unknown.
+std::string FormatLevelsCsv(const std::vector<Level>& levels);
+std::string LevelsFileName(const std::string& base);  // BASE-levels.csv
+
+}  // namespace dv
