@@ -117,7 +117,8 @@ std::vector<TrackRecord> FlightProducts::Track() {
 
 const Profile& FlightProducts::Sounding() {
   if (profileMade_ < std::max({tuAt_, crdAt_, infoAt_, windAt_})) {
-    profile_ = ComputeProfile(points_.TuPoints, points_.CrdPoints, info_, EditedWind());
+    const std::vector<WindPoint> wind = EditedWind();  // derives the positions too
+    profile_ = ComputeProfile(points_.TuPoints, points_.CrdPoints, info_, wind, &track_);
     profileMade_ = now_;
   }
   return profile_;

@@ -59,6 +59,8 @@ void TfmMainFrm::idReportClick() {
   in.history = &history_;
   // The findings that remain, whether or not the check's list is shown.
   in.findings = &products_->Findings();
+  in.levels = &products_->Levels();
+  if (in.orgTu || in.orgCrd) in.originalLevels = &products_->OriginalLevels();
   in.created = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toStdString();
 
   // A hidden wind page is filled only when shown; the report shows it now.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "common/FileIO.h"
@@ -284,6 +285,56 @@ ReportSection FindingsSection(const ReviewInput& in) {
   return s;
 }
 
+std::string LevelNumber(double v, int decimals) { return std::isfinite(v) ? FormatFixed(v, 0, decimals) : ""; }
+
+const char* LevelCaption(LevelKind kind) {
+  switch (kind) {
+    case LevelKind::Surface: return "у земли";
+    case LevelKind::Standard: return "стандартный";
+    case LevelKind::Tropopause: return "тропопауза";
+    case LevelKind::MaxWind: return "макс. ветер";
+  }
+  return "";
+}
+
+// The levels as the window's page shows them, then what the edits changed at
+// the standard levels against the originals.
+ReportSection LevelsSection(const ReviewInput& in) {
+  ReportSection s{kReportLevels, {}};
+  const std::vector<Level>& levels = *in.levels;
+  if (levels.empty()) {
+    Paragraph(s, "Давление у земли не задано: уровни не рассчитаны.");
+    return s;
+  }
+  Paragraph(s, "Давление рассчитано по высоте от давления у земли; точные значения дает программа обработки.");
+  ReportBlock table;
+  table.table.push_back({"Уровень", "p, гПа", "H, гпм", "T, °C", "Td, °C", "U, %", "Напр., °", "Скор., м/с"});
+  for (const Level& l : levels)
+    table.table.push_back({LevelCaption(l.kind), LevelNumber(l.p, 1), LevelNumber(l.H, 0), LevelNumber(l.T, 1),
+                           LevelNumber(l.Td, 1), LevelNumber(l.U, 0), LevelNumber(l.direction, 0),
+                           LevelNumber(l.speed, 1)});
+  s.blocks.push_back(std::move(table));
+  if (!in.originalLevels) return s;
+  ReportBlock changes;
+  changes.table.push_back({"p, гПа", "H, гпм: было", "стало", "T, °C: было", "стало"});
+  for (const Level& l : levels) {
+    if (l.kind != LevelKind::Standard) continue;
+    for (const Level& o : *in.originalLevels) {
+      if (o.kind != LevelKind::Standard || o.p != l.p) continue;
+      if (LevelNumber(o.H, 0) == LevelNumber(l.H, 0) && LevelNumber(o.T, 1) == LevelNumber(l.T, 1)) continue;
+      changes.table.push_back({LevelNumber(l.p, 0), LevelNumber(o.H, 0), LevelNumber(l.H, 0), LevelNumber(o.T, 1),
+                               LevelNumber(l.T, 1)});
+    }
+  }
+  if (changes.table.size() > 1) {
+    Paragraph(s, "Правки изменили стандартные уровни:");
+    s.blocks.push_back(std::move(changes));
+  } else {
+    Paragraph(s, "Правки не изменили стандартные уровни.");
+  }
+  return s;
+}
+
 }  // namespace
 
 namespace {
@@ -305,6 +356,7 @@ ReviewReport BuildReview(const ReviewInput& in) {
   report.sections.push_back(ChangesSection(in));
   report.sections.push_back(HistorySection(in));
   report.sections.push_back(FindingsSection(in));
+  if (in.levels) report.sections.push_back(LevelsSection(in));
   return report;
 }
 

@@ -10,6 +10,7 @@
 #include "check/CheckRules.h"
 #include "flight/Flight.h"
 #include "history/EditHistory.h"
+#include "thermo/Profile.h"
 
 namespace dv {
 
@@ -47,6 +48,9 @@ struct ReviewInput {
   bool viewOnly = false;
   const EditHistory* history = nullptr;          // none: not recorded (a stored flight)
   const std::vector<Finding>* findings = nullptr;  // none: not checked
+  // The levels of the edited points and, when the flight has originals, of them.
+  const std::vector<Level>* levels = nullptr;          // none: not derived
+  const std::vector<Level>* originalLevels = nullptr;
   std::string created;                            // when the report was made, as shown
 };
 
@@ -78,5 +82,6 @@ inline constexpr const char* kReportChanges = "Отличия от оригин�
 inline constexpr const char* kReportHistory = "Шаги правки";
 inline constexpr const char* kReportFindings = "Находки проверки";
 inline constexpr const char* kReportCharts = "Графики";
+inline constexpr const char* kReportLevels = "Уровни (оценка для проверки)";
 
 }  // namespace dv

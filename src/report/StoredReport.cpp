@@ -53,8 +53,10 @@ std::optional<std::string> WriteStoredFlightReport(const std::string& infoPath, 
   in.viewOnly = stored->viewOnly;
   in.findings = &findings;
   in.created = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toStdString();
-  dv::FlightProducts products(stored->flight.Points, stored->flight.Info);
+  dv::FlightProducts products(stored->flight.Points, stored->flight.Info, &stored->flight.OrgInfo);
   products.SetWindSettings(wind);
+  in.levels = &products.Levels();
+  if (in.orgTu || in.orgCrd) in.originalLevels = &products.OriginalLevels();
   const ReportCharts charts(products, stored->orgTu, stored->orgCrd);
   const QByteArray pdf = RenderReviewPdf(BuildReview(in), charts.charts());
   if (pdf.isEmpty() || !WriteFileAtomic(outFile, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))

@@ -18,12 +18,14 @@ double NormalGravity(double latitude) {
   return 9.780327 * (1.0 + 0.0053024 * s * s - 0.0000058 * s2 * s2);
 }
 
-double GeopotentialHeight(double z, double latitude) {
+Geopotential::Geopotential(double latitude) {
   const double phi = latitude * kDegToRad;
   const double g = NormalGravity(latitude);
-  const double r = 2.0 * g / (3.085462e-6 + 2.27e-9 * std::cos(2 * phi) - 2e-12 * std::cos(4 * phi));
-  return g / kG0 * r * z / (r + z);
+  r_ = 2.0 * g / (3.085462e-6 + 2.27e-9 * std::cos(2 * phi) - 2e-12 * std::cos(4 * phi));
+  scale_ = g / kG0;
 }
+
+double GeopotentialHeight(double z, double latitude) { return Geopotential(latitude)(z); }
 
 }  // namespace thermo
 
@@ -37,6 +39,8 @@ class Channel {
  public:
   template <typename Get>
   Channel(const TuArray& tu, Get get) {
+    t_.reserve(static_cast<std::size_t>(tu.Count()));
+    v_.reserve(static_cast<std::size_t>(tu.Count()));
     for (int i = 0; i < tu.Count(); ++i) {
       const auto [value, excluded] = get(tu[i]);
       const double t = tu[i].Time;
@@ -46,32 +50,39 @@ class Channel {
       v_.push_back(value);
     }
   }
-  // At `time`, between samples at most kProfileTuGap apart; NaN otherwise.
+  // At `time`, between samples at most kProfileTuGap apart; NaN otherwise. The
+  // times asked for mostly grow: the search starts where the last one ended.
   double at(double time) const {
-    const auto it = std::lower_bound(t_.begin(), t_.end(), time);
-    if (it == t_.end()) return NAN;
-    const auto k = static_cast<std::size_t>(it - t_.begin());
+    if (cursor_ >= t_.size() || (cursor_ > 0 && t_[cursor_ - 1] >= time)) cursor_ = 0;
+    while (cursor_ < t_.size() && t_[cursor_] < time) ++cursor_;
+    const std::size_t k = cursor_;
+    if (k == t_.size()) return NAN;
     if (t_[k] == time) return v_[k];
     if (k == 0 || t_[k] - t_[k - 1] > kProfileTuGap) return NAN;
     const double f = (time - t_[k - 1]) / (t_[k] - t_[k - 1]);
     return v_[k - 1] + f * (v_[k] - v_[k - 1]);
   }
-  // The sample times strictly between a and b.
+  // The sample times strictly between a and b (a < b, mostly growing).
   std::pair<std::size_t, std::size_t> between(double a, double b) const {
-    const auto from = std::upper_bound(t_.begin(), t_.end(), a);
-    const auto to = std::lower_bound(from, t_.end(), b);
-    return {static_cast<std::size_t>(from - t_.begin()), static_cast<std::size_t>(to - t_.begin())};
+    std::size_t from = from_ < t_.size() && (from_ == 0 || t_[from_ - 1] <= a) ? from_ : 0;
+    while (from < t_.size() && t_[from] <= a) ++from;
+    std::size_t to = from;
+    while (to < t_.size() && t_[to] < b) ++to;
+    from_ = to;
+    return {from, to};
   }
   double timeAt(std::size_t k) const { return t_[k]; }
 
  private:
   std::vector<double> t_, v_;
+  mutable std::size_t cursor_ = 0, from_ = 0;
 };
 
 }  // namespace
 
 Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData& info,
-                       const std::vector<WindPoint>& wind) {
+                       const std::vector<WindPoint>& wind, const WindTrack* track) {
+  if (track && !track->DerivedFor(crd)) track = nullptr;
   Profile out;
   const double p0 = info.OnGroundPressure;
   if (!Known(p0) || !(p0 > 0)) return out;
@@ -83,16 +94,19 @@ Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData
 
   // The hypsometric equation over geopotential, d ln p = −g0·dH/(Rd·Tv), by the
   // trapezoid rule (WMO-No. 8, part I, chapter 12): Tv of both ends of each layer.
-  double lnp = std::log(p0);
-  double H = thermo::GeopotentialHeight(h0, lat);
+  const thermo::Geopotential geopotential(lat);
+  double lnp = std::log(p0), p = p0;
+  double H = geopotential(h0);
+  // Tv at the pressure below: a layer of a few metres changes e/p by nothing that counts.
   const auto virtualAt = [&](double t, double u, double lastTv) {
     if (!std::isfinite(t)) return lastTv;  // no temperature: the layer keeps the last one
     const double e = std::isfinite(u) ? thermo::VapourPressure(t, std::clamp(u, 0.0, 100.0)) : 0.0;
-    return thermo::VirtualTemperature(t + thermo::kKelvin, e, std::exp(lnp));
+    return thermo::VirtualTemperature(t + thermo::kKelvin, e, p);
   };
   double tv = virtualAt(T.at(0), U.at(0), 288.15);
   const auto climb = [&](double toH, double toTv) {
     lnp -= thermo::kG0 * (toH - H) / (thermo::kRd * 0.5 * (tv + toTv));
+    p = std::exp(lnp);
     H = toH;
     tv = toTv;
   };
@@ -104,7 +118,8 @@ Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData
     const CrdPoint& c = crd[i];
     if (c.Excluded || !(c.SR >= kCrdMissingLimit && c.Az >= kCrdMissingLimit && c.El >= kCrdMissingLimit)) continue;
     if (!std::isfinite(c.Time) || (any && !(c.Time > lastTime))) continue;
-    const double z = h0 + DeriveCrd(c).Z;
+    // The radar's positions, when the products took them already, or afresh.
+    const double z = h0 + (track ? static_cast<double>(track->HeightOf(i)) : DeriveCrd(c).Z);
     if (!std::isfinite(z) || std::fabs(z) > 1e6) continue;
     // Across a radar gap of up to 300 s the height runs linearly in time, so that
     // the temperatures measured meanwhile take their part in the pressure.
@@ -113,17 +128,17 @@ Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData
       for (std::size_t k = from; k < to; ++k) {
         const double t = T.timeAt(k);
         const double zk = lastZ + (z - lastZ) * (t - lastTime) / (c.Time - lastTime);
-        climb(thermo::GeopotentialHeight(zk, lat), virtualAt(T.at(t), U.at(t), tv));
+        climb(geopotential(zk), virtualAt(T.at(t), U.at(t), tv));
       }
     }
     const double t = T.at(c.Time), u = U.at(c.Time);
-    climb(thermo::GeopotentialHeight(z, lat), virtualAt(t, u, tv));
+    climb(geopotential(z), virtualAt(t, u, tv));
     ProfilePoint q;
     q.row = i;
     q.time = static_cast<float>(c.Time);
     q.z = static_cast<float>(z);
     q.H = static_cast<float>(H);
-    q.p = static_cast<float>(std::exp(lnp));
+    q.p = static_cast<float>(p);
     if (std::isfinite(t)) q.T = static_cast<float>(t);
     if (std::isfinite(u)) q.U = static_cast<float>(u);
     if (std::isfinite(t) && std::isfinite(u) && u > 0) q.Td = static_cast<float>(thermo::DewPoint(t, std::min(u, 100.0)));
@@ -282,10 +297,10 @@ std::vector<Level> ComputeLevels(const Profile& profile, const TuArray& tu, cons
 
   // The maximum wind: the highest speed above 500 hPa, when over 30 m/s.
   const ProfilePoint* strongest = nullptr;
-  double best = 30.0;
+  double best = 30.0 * 30.0;  // squared speeds: one root for the strongest only
   for (const ProfilePoint& q : pts) {
     if (!(q.p < 500.0) || !std::isfinite(q.windU)) continue;
-    const double speed = std::hypot(q.windU, q.windV);
+    const double speed = double{q.windU} * q.windU + double{q.windV} * q.windV;
     if (speed > best) best = speed, strongest = &q;
   }
   if (strongest) out.push_back(LevelAt(LevelKind::MaxWind, *strongest));

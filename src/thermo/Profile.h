@@ -41,9 +41,10 @@ struct Profile {
 inline constexpr double kProfileTuGap = 60.0;
 inline constexpr double kProfileCrdGap = 300.0;
 
-// `wind`: the radar wind of the same coordinates (issue's wind page), in row order.
+// `wind`: the radar wind of the same coordinates, in row order; `track`, when
+// given, the positions of the rows of `crd` taken already.
 Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData& info,
-                       const std::vector<WindPoint>& wind);
+                       const std::vector<WindPoint>& wind, const WindTrack* track = nullptr);
 
 enum class LevelKind { Surface, Standard, Tropopause, MaxWind };
 const char* LevelKindName(LevelKind kind);  // "surface", "standard", "tropopause", "max_wind"

@@ -24,7 +24,7 @@ inline double SaturationPressure(double t) { return 6.112 * std::exp(17.62 * t /
 
 // The dew point (°C) of air at t °C and relative humidity u %: the same formula solved for t.
 inline double DewPoint(double t, double u) {
-  const double l = std::log(u / 100.0 * SaturationPressure(t) / 6.112);
+  const double l = std::log(u / 100.0) + 17.62 * t / (243.12 + t);  // ln(e/6.112)
   return 243.12 * l / (17.62 - l);
 }
 
@@ -53,5 +53,15 @@ double NormalGravity(double latitude);
 // effective radius, as in the Smithsonian Meteorological Tables (List, 1951):
 // H = g_φ/g0 · R·z/(R + z), R = 2·g_φ/(3.085462e-6 + 2.27e-9·cos2φ − 2e-12·cos4φ).
 double GeopotentialHeight(double z, double latitude);
+
+// The same with the latitude's terms taken once, for a whole profile.
+class Geopotential {
+ public:
+  explicit Geopotential(double latitude);
+  double operator()(double z) const { return scale_ * r_ * z / (r_ + z); }
+
+ private:
+  double scale_, r_;
+};
 
 }  // namespace dv::thermo

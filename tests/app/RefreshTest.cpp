@@ -12,6 +12,10 @@
 #include "charts/TChart.h"
 #include "common/Helpers.h"
 #include "editing/ListingView.h"
+#include "flight/PointFiles.h"
+#include "products/FlightProducts.h"
+#include <QTableWidget>
+#include <cmath>
 
 namespace {
 
@@ -170,3 +174,55 @@ TEST_F(RefreshTest, OnlyTheFrontChartIsRedrawnAndTheOthersWhenShown) {
 }
 
 }  // namespace
+
+namespace {
+// The 500 hPa height as the "Уровни" table shows it ("5581" or "5581 (−6)").
+QString Height500(const TfmMainFrm& w) {
+  const auto* table = w.findChild<QTableWidget*>(QStringLiteral("tblLevels"));
+  for (int r = 0; table && r < table->rowCount(); ++r)
+    if (table->item(r, 1)->text() == QStringLiteral("500.0")) return table->item(r, 2)->text();
+  return {};
+}
+}  // namespace
+
+// The levels follow every edit as a fresh computation gives them: a warm spike
+// below 500 hPa lifts its height, and excluding it brings the height back.
+TEST_F(RefreshTest, TheLevelsFollowAnExclusionAsAFreshComputation) {
+  const std::string base = CopyExample("20251014-1130");
+  std::string tu = dvtest::ReadAll(base + ".tu");
+  dv::TuArray points;
+  dv::ParseTu(tu, points);
+  for (int i = 1000; i <= 1060; ++i) points[i].T += 15;  // 1.5-2 km, far below 500 hPa
+  dvtest::WriteAll(base + ".tu", dv::FormatTuLines(points));
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  const auto fresh = [&w] {
+    // The same arrays through a product set of their own.
+    dv::FlightProducts products(w.flight().Points, w.flight().Info);
+    for (const dv::Level& l : products.Levels())
+      if (l.kind == dv::LevelKind::Standard && l.p == 500) return QString::number(std::lround(l.H));
+    return QString();
+  };
+  w.PageControlTU->setCurrentWidget(w.tsLevels);
+  const QString spiked = Height500(w);
+  EXPECT_EQ(spiked, fresh());
+  w.PageControlTU->setCurrentWidget(w.tsTLM);  // hidden, the page waits
+  Select(w.lbxTLM, 1000, 1060);
+  w.idMarkTLM->trigger();
+  w.PageControlTU->setCurrentWidget(w.tsLevels);
+  EXPECT_EQ(Height500(w), fresh());
+  EXPECT_LT(Height500(w).toInt(), spiked.toInt());
+  w.idUndo->trigger();  // in front, at once
+  EXPECT_EQ(Height500(w), spiked);
+  // A click on a level selects its rows in both listings.
+  auto* table = w.findChild<QTableWidget*>(QStringLiteral("tblLevels"));
+  double met = 0;
+  for (int r = 0; r < table->rowCount(); ++r) {
+    if (table->item(r, 1)->text() != QStringLiteral("500.0")) continue;
+    met = table->item(r, 0)->data(Qt::UserRole).toDouble();
+    emit table->cellClicked(r, 0);
+  }
+  EXPECT_GT(met, 600);
+  EXPECT_NEAR(w.flight().Points.TuPoints[w.TLMRange.StartRow].Time, met, 0.5);
+  EXPECT_NEAR(w.flight().Points.CrdPoints[w.CRDRange.StartRow].Time, met, 0.5);
+}

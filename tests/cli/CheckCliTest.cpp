@@ -195,8 +195,14 @@ TEST_F(CheckCliTest, ThresholdsFromTheGivenSettingsFile) {
 TEST_F(CheckCliTest, TracksExportedBesideEachOtherAndNeverAsFlightFiles) {
   fs::create_directories(root_ / "out");
   const Outcome r = Check("--kml " + Path("out") + " --gpx=" + Path("out") + " --zone 3 --csv " +
-                          Path("more/warned") + " " + Path("good") + " " + Path("more"));
+                          Path("more/warned") + " --levels=" + Path("out") + " " + Path("good") + " " + Path("more"));
   EXPECT_EQ(r.status, 1);
+  // The levels beside the tracks: the surface first, the standard levels the sounding reached.
+  const std::string levels = dvtestRead((root_ / "out" / "20251014-1130-levels.csv").string());
+  EXPECT_EQ(levels.rfind("kind,pressure,geopotential_height,T,dew_point,U,wind_direction,wind_speed\r\nsurface,", 0), 0u)
+      << levels;
+  EXPECT_NE(levels.find("\r\nstandard,500.0,"), std::string::npos);
+  EXPECT_NE(levels.find("\r\ntropopause,"), std::string::npos);
   EXPECT_TRUE(fs::exists(root_ / "out" / "20251017-2330-track.kml"));
   EXPECT_TRUE(fs::exists(root_ / "out" / "20251014-1130-track.gpx"));
   // The CSV written into the flight's own folder keeps clear of NAME.*.
@@ -243,7 +249,7 @@ TEST_F(CheckCliTest, WrongCommandLinesAndPaths) {
   EXPECT_EQ(version.out.rfind("devirarav-check ", 0), 0u) << version.out;
   // An option whose value the command line ends before is a usage error, never
   // a read beyond the arguments.
-  for (const char* option : {"--format", "--kml", "--gpx", "--csv", "--pdf", "--zone", "--config"}) {
+  for (const char* option : {"--format", "--kml", "--gpx", "--csv", "--levels", "--pdf", "--zone", "--config"}) {
     EXPECT_EQ(Check(Path("good") + " " + option).status, 2) << option;
   }
 }

@@ -15,6 +15,7 @@
 #include "flight/PointFiles.h"
 #include "geo/Geodesy.h"
 #include "geo/TrackExport.h"
+#include "products/FlightProducts.h"
 #include "thermo/Profile.h"
 #include "wind/Wind.h"
 
@@ -217,7 +218,11 @@ class ClientsTest : public ::testing::Test {
     dv::FlightPoints p;
     p.TuPoints.Assign(tu);
     p.CrdPoints.Assign(crd);
-    track_ = dv::BuildTrack(p, Station(), dv::ComputeWind(crd, {}));
+    dv::InitialData info = Station();
+    info.OnGroundPressure = 996.3;
+    dv::FlightProducts products(p, info);
+    track_ = products.Track();  // with the profile's pressure, height and dew point
+    levels_ = products.Levels();
     dir_ = std::filesystem::temp_directory_path() / ("devirarav-geo-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_);
   }
@@ -260,6 +265,7 @@ class ClientsTest : public ::testing::Test {
   }
 
   std::vector<dv::TrackRecord> track_;
+  std::vector<dv::Level> levels_;
   std::filesystem::path dir_;
 };
 
@@ -360,20 +366,33 @@ TEST_F(ClientsTest, PandasReadsTheCsvWithItsTypesAndValues) {
   if (std::system((python + " -c 'import pandas' 2>/dev/null").c_str()) != 0)
     GTEST_SKIP() << "python3-pandas is not installed";
   const std::string csv = Write("flight.csv", dv::FormatTrackCsv(track_));
+  const std::string levels = Write("flight-levels.csv", dv::FormatLevelsCsv(levels_));
   const std::string script = Write("check.py",
       "import sys, pandas\n"
       "d = pandas.read_csv(sys.argv[1])\n"
       "print(len(d), all(str(t) == 'float64' for t in d.dtypes))\n"
       "print('%.7f %.7f %.2f %.1f' % (d.latitude.iloc[100], d.longitude.iloc[100], d['T'].iloc[100], d.altitude.iloc[100]))\n"
-      "print(int(d.slant_range.isna().sum()), int(d.wind_speed.notna().sum()))\n");
-  const std::string out = Run(python + " " + script + " " + csv);
+      "print(int(d.slant_range.isna().sum()), int(d.wind_speed.notna().sum()))\n"
+      "print('%.2f %.1f %.2f' % (d.pressure.iloc[100], d.geopotential_height.iloc[100], d.dew_point.iloc[100]))\n"
+      "l = pandas.read_csv(sys.argv[2])\n"
+      "print(list(l.columns), str(l.kind.dtype), all(t.kind in 'if' for t in l.dtypes[1:]))\n"
+      "s = l[(l.kind == 'standard') & (l.pressure == 500)]\n"
+      "print(len(s), '%.0f' % s.geopotential_height.iloc[0])\n");
+  const std::string out = Run(python + " " + script + " " + csv + " " + levels);
   const dv::TrackRecord& r = track_[100];
-  char expected[200];
+  char expected[300];
   std::snprintf(expected, sizeof expected, "%zu True\n%.7f %.7f %.2f %.1f\n", track_.size(), *r.latitude, *r.longitude,
                 *r.T, *r.altitude);
   int noRange = 0, withWind = 0;
   for (const dv::TrackRecord& t : track_) noRange += !t.SR, withWind += t.windSpeed.has_value();
-  EXPECT_EQ(out, std::string(expected) + std::to_string(noRange) + " " + std::to_string(withWind) + "\n");
+  char profiled[300];
+  std::snprintf(profiled, sizeof profiled, "%.2f %.1f %.2f\n", *r.pressure, *r.geopotentialHeight, *r.dewPoint);
+  double h500 = 0;
+  for (const dv::Level& l : levels_)
+    if (l.kind == dv::LevelKind::Standard && l.p == 500) h500 = l.H;
+  EXPECT_EQ(out, std::string(expected) + std::to_string(noRange) + " " + std::to_string(withWind) + "\n" + profiled +
+                     "['kind', 'pressure', 'geopotential_height', 'T', 'dew_point', 'U', 'wind_direction', "
+                     "'wind_speed'] object True\n1 " + dv::FormatFixed(h500, 0, 0) + "\n");
 }
 
 }  // namespace

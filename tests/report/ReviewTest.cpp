@@ -219,6 +219,25 @@ TEST(ReviewTest, StepsWithTheirStateAndTheFindingsThatRemain) {
   // Only the step still done shows in the points.
   EXPECT_TRUE(Has(text, "tu: исключено значений T: 3 (строки 3–5)\n"));
   EXPECT_TRUE(Has(text, "crd: точки не изменены\n"));
+  EXPECT_FALSE(Has(text, dv::kReportLevels));  // not derived: no section
+
+  // The levels, and what the edits changed at the standard levels.
+  std::vector<dv::Level> levels(2), original(2);
+  levels[0].kind = original[0].kind = dv::LevelKind::Surface;
+  levels[0].p = original[0].p = 1003.2;
+  levels[1].p = original[1].p = 500;
+  levels[1].H = 5574, original[1].H = 5580;
+  levels[1].T = original[1].T = -21.04;
+  in.levels = &levels;
+  in.originalLevels = &original;
+  const std::string withLevels = Text(in);
+  EXPECT_TRUE(Has(withLevels, std::string(dv::kReportLevels) + "\n")) << withLevels;
+  EXPECT_TRUE(Has(withLevels, "у земли\t1003.2\t\t\t\t\t\t\n"));
+  EXPECT_TRUE(Has(withLevels, "500\t5580\t5574\t-21.0\t-21.0\n"));
+  original[1].H = 5574;
+  EXPECT_TRUE(Has(Text(in), "Правки не изменили стандартные уровни.\n"));
+  levels.clear();
+  EXPECT_TRUE(Has(Text(in), "Давление у земли не задано: уровни не рассчитаны.\n"));
 }
 
 TEST(ReviewTest, ManyStretchesAreCutShortAndTheNameIsNotTakenForTheFlight) {
