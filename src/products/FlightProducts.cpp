@@ -95,6 +95,7 @@ void FlightProducts::EditedWind(const std::function<void(const WindPoint&)>& emi
 
 std::vector<WindPoint> FlightProducts::EditedWind() {
   std::vector<WindPoint> out;
+  out.reserve(static_cast<std::size_t>(points_.CrdPoints.Count()));
   EditedWind([&out](const WindPoint& p) { out.push_back(p); });
   return out;
 }
@@ -118,7 +119,11 @@ std::vector<TrackRecord> FlightProducts::Track() {
 const Profile& FlightProducts::Sounding() {
   if (profileMade_ < std::max({tuAt_, crdAt_, infoAt_, windAt_})) {
     const std::vector<WindPoint> wind = EditedWind();  // derives the positions too
-    profile_ = ComputeProfile(points_.TuPoints, points_.CrdPoints, info_, wind, &track_);
+    if (!telemetry_ || telemetryMade_ < tuAt_) {
+      telemetry_.emplace(points_.TuPoints);
+      telemetryMade_ = now_;
+    }
+    profile_ = ComputeProfile(*telemetry_, points_.CrdPoints, info_, wind, &track_);
     profileMade_ = now_;
   }
   return profile_;

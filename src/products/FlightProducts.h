@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "check/CheckRules.h"
@@ -97,6 +98,8 @@ class FlightProducts {
   std::uint64_t now_ = 1, tuAt_ = 1, crdAt_ = 1, infoAt_ = 1, openedAt_ = 1, limitsAt_ = 1, windAt_ = 1;
   std::uint64_t findingsMade_ = 0, coordinatesMade_ = 0, countsMade_ = 0, derivedAt_ = 0;
   std::uint64_t profileMade_ = 0, levelsMade_ = 0, originalLevelsMade_ = 0;
+  std::optional<ProfileTelemetry> telemetry_;  // made again only after a telemetry edit
+  std::uint64_t telemetryMade_ = 0;
   Profile profile_;
   std::vector<Level> levels_, originalLevels_;
   CoordinateChecks coordinates_;

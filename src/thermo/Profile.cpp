@@ -33,64 +33,68 @@ namespace {
 
 bool Known(double v) { return v >= -99.0; }
 
-// One telemetry channel: its valid samples in time order (point 0, the surface
-// observation, included), read at any time by linear interpolation.
-class Channel {
- public:
-  template <typename Get>
-  Channel(const TuArray& tu, Get get) {
-    t_.reserve(static_cast<std::size_t>(tu.Count()));
-    v_.reserve(static_cast<std::size_t>(tu.Count()));
-    for (int i = 0; i < tu.Count(); ++i) {
-      const auto [value, excluded] = get(tu[i]);
-      const double t = tu[i].Time;
-      if (excluded || !Known(value) || !std::isfinite(value) || !std::isfinite(t)) continue;
-      if (!t_.empty() && !(t > t_.back())) continue;  // a time out of order takes no part
-      t_.push_back(t);
-      v_.push_back(value);
-    }
-  }
-  // At `time`, between samples at most kProfileTuGap apart; NaN otherwise. The
-  // times asked for mostly grow: the search starts where the last one ended.
-  double at(double time) const {
-    if (cursor_ >= t_.size() || (cursor_ > 0 && t_[cursor_ - 1] >= time)) cursor_ = 0;
-    while (cursor_ < t_.size() && t_[cursor_] < time) ++cursor_;
-    const std::size_t k = cursor_;
-    if (k == t_.size()) return NAN;
-    if (t_[k] == time) return v_[k];
-    if (k == 0 || t_[k] - t_[k - 1] > kProfileTuGap) return NAN;
-    const double f = (time - t_[k - 1]) / (t_[k] - t_[k - 1]);
-    return v_[k - 1] + f * (v_[k] - v_[k - 1]);
-  }
-  // The sample times strictly between a and b (a < b, mostly growing).
-  std::pair<std::size_t, std::size_t> between(double a, double b) const {
-    std::size_t from = from_ < t_.size() && (from_ == 0 || t_[from_ - 1] <= a) ? from_ : 0;
-    while (from < t_.size() && t_[from] <= a) ++from;
-    std::size_t to = from;
-    while (to < t_.size() && t_[to] < b) ++to;
-    from_ = to;
-    return {from, to};
-  }
-  double timeAt(std::size_t k) const { return t_[k]; }
-
- private:
-  std::vector<double> t_, v_;
-  mutable std::size_t cursor_ = 0, from_ = 0;
-};
-
 }  // namespace
+
+template <typename Get>
+TelemetryChannel::TelemetryChannel(const TuArray& tu, Get get) {
+  t_.reserve(static_cast<std::size_t>(tu.Count()));
+  v_.reserve(static_cast<std::size_t>(tu.Count()));
+  for (int i = 0; i < tu.Count(); ++i) {
+    const auto [value, excluded] = get(tu[i]);
+    const double t = tu[i].Time;
+    if (excluded || !Known(value) || !std::isfinite(value) || !std::isfinite(t)) continue;
+    if (!t_.empty() && !(t > t_.back())) continue;  // a time out of order takes no part
+    t_.push_back(t);
+    v_.push_back(value);
+  }
+}
+
+std::size_t TelemetryChannel::seek(std::size_t from, double time) const {
+  // Forward from where the last question ended; a step back searches afresh.
+  if (from > t_.size() || (from > 0 && t_[from - 1] >= time))
+    return static_cast<std::size_t>(std::lower_bound(t_.begin(), t_.end(), time) - t_.begin());
+  while (from < t_.size() && t_[from] < time) ++from;
+  return from;
+}
+
+double TelemetryChannel::at(double time) const {
+  const std::size_t k = cursor_ = seek(cursor_, time);
+  if (k == t_.size()) return NAN;
+  if (t_[k] == time) return v_[k];
+  if (k == 0 || t_[k] - t_[k - 1] > kProfileTuGap) return NAN;
+  const double f = (time - t_[k - 1]) / (t_[k] - t_[k - 1]);
+  return v_[k - 1] + f * (v_[k] - v_[k - 1]);
+}
+
+std::pair<std::size_t, std::size_t> TelemetryChannel::between(double a, double b) const {
+  std::size_t from = seek(from_, a);
+  while (from < t_.size() && t_[from] <= a) ++from;
+  std::size_t to = from;
+  while (to < t_.size() && t_[to] < b) ++to;
+  from_ = to;
+  return {from, to};
+}
+
+ProfileTelemetry::ProfileTelemetry(const TuArray& tu)
+    : T(tu, [](const TuPoint& p) { return std::pair{p.T, p.TExcluded}; }),
+      U(tu, [](const TuPoint& p) { return std::pair{p.U, p.UExcluded}; }) {}
 
 Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData& info,
                        const std::vector<WindPoint>& wind, const WindTrack* track) {
+  return ComputeProfile(ProfileTelemetry(tu), crd, info, wind, track);
+}
+
+Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, const InitialData& info,
+                       const std::vector<WindPoint>& wind, const WindTrack* track) {
   if (track && !track->DerivedFor(crd)) track = nullptr;
+  const TelemetryChannel& T = telemetry.T;
+  const TelemetryChannel& U = telemetry.U;
   Profile out;
   const double p0 = info.OnGroundPressure;
   if (!Known(p0) || !(p0 > 0)) return out;
   out.pressureKnown = true;
   const double lat = KnownLatitude(info.StationLattitude) ? info.StationLattitude : 45.0;
   const double h0 = Known(info.StationHeightAboveSeaLevel) ? info.StationHeightAboveSeaLevel : 0.0;
-  const Channel T(tu, [](const TuPoint& p) { return std::pair{p.T, p.TExcluded}; });
-  const Channel U(tu, [](const TuPoint& p) { return std::pair{p.U, p.UExcluded}; });
 
   // The hypsometric equation over geopotential, d ln p = −g0·dH/(Rd·Tv), by the
   // trapezoid rule (WMO-No. 8, part I, chapter 12): Tv of both ends of each layer.
@@ -254,9 +258,9 @@ std::vector<Level> ComputeLevels(const Profile& profile, const TuArray& tu, cons
   if (pts.empty()) return out;
 
   // The standard levels, interpolated in ln p where the sounding first crosses them.
+  std::size_t k = 0;  // the levels fall in pressure: each search goes on from the last
   for (double level : kStandardLevels) {
     if (level > surface.p) continue;
-    std::size_t k = 0;
     while (k < pts.size() && pts[k].p > level) ++k;
     if (k == pts.size()) break;
     Level l;

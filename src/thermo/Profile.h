@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flight/InfoFile.h"
@@ -41,9 +42,36 @@ struct Profile {
 inline constexpr double kProfileTuGap = 60.0;
 inline constexpr double kProfileCrdGap = 300.0;
 
+// One telemetry channel as the profile reads it: its valid samples in time
+// order (point 0, the surface observation, included), linear between samples
+// at most kProfileTuGap apart. The times asked for mostly grow: each search
+// starts where the last one ended.
+class TelemetryChannel {
+ public:
+  template <typename Get>
+  TelemetryChannel(const TuArray& tu, Get get);
+  double at(double time) const;  // NaN where the telemetry has no value
+  // The samples strictly between times a and b.
+  std::pair<std::size_t, std::size_t> between(double a, double b) const;
+  double timeAt(std::size_t k) const { return t_[k]; }
+
+ private:
+  std::size_t seek(std::size_t from, double time) const;  // the first sample at or after `time`
+  std::vector<double> t_, v_;
+  mutable std::size_t cursor_ = 0, from_ = 0;
+};
+
+// The temperature and humidity channels, kept while only the radar changes.
+struct ProfileTelemetry {
+  explicit ProfileTelemetry(const TuArray& tu);
+  TelemetryChannel T, U;
+};
+
 // `wind`: the radar wind of the same coordinates, in row order; `track`, when
 // given, the positions of the rows of `crd` taken already.
 Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData& info,
+                       const std::vector<WindPoint>& wind, const WindTrack* track = nullptr);
+Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, const InitialData& info,
                        const std::vector<WindPoint>& wind, const WindTrack* track = nullptr);
 
 enum class LevelKind { Surface, Standard, Tropopause, MaxWind };
