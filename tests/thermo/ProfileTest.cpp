@@ -66,6 +66,24 @@ TEST(Profile, HandCasesOfThePressureTheHeightAndTheDewPoint) {
   EXPECT_GT(moist.profile().points.back().p, warmDry.profile().points.back().p);
   EXPECT_NEAR(moist.profile().points.back().Td, 20.0, 1e-4);
 
+  // Telemetry every 2 s is read linearly between; across more than 60 s it is not.
+  Sounding sparse(2000, [](double z) { return 10.0 - z / 100.0; }, [](double) { return 50.0; });
+  TuArray every2;
+  for (int i = 0; i < sparse.tu.Count(); ++i)
+    if (i % 2 == 0 && (i < 100 || i > 200)) every2.Add(sparse.tu[i]);
+  sparse.tu = std::move(every2);
+  const Profile s = sparse.profile();
+  EXPECT_NEAR(s.points[51].T, 10.0 - 51 * 5 / 100.0, 1e-4);  // between rows 50 and 52
+  EXPECT_TRUE(std::isnan(s.points[150].T) && std::isnan(s.points[150].Td));  // 98..202: a 104-s gap
+  const Sounding full(2000, [](double z) { return 10.0 - z / 100.0; }, [](double) { return 50.0; });
+  EXPECT_NEAR(s.points[150].p, full.profile().points[150].p, 0.3);  // the pressure goes on through it
+  // No telemetry at all: heights and pressures, no temperature, and the levels still stand.
+  sparse.tu = TuArray();
+  EXPECT_TRUE(std::isnan(sparse.profile().points[10].T));
+  const auto bare = sparse.levels();
+  ASSERT_FALSE(bare.empty());
+  EXPECT_TRUE(std::isnan(bare[0].T) && bare[0].p == 1000.0);
+
   // Without P0 there is none.
   Sounding unknown(1000, [](double) { return 0.0; }, [](double) { return 0.0; });
   unknown.info.OnGroundPressure = kUnknown;
@@ -100,4 +118,29 @@ TEST(Profile, StandardLevelsAndTheTropopauseByTheLapseRate) {
   trop = Find(s2.levels(), LevelKind::Tropopause);
   ASSERT_NE(trop, nullptr);
   EXPECT_NEAR(trop->H, thermo::GeopotentialHeight(12000, 45), 10);
+
+  // A second tropopause above a layer over 1 km deep falling 5 K/km; one falling
+  // 2.5 K/km, not more than 3, gives none.
+  for (const double fall : {5.0e-3, 2.5e-3}) {
+    const auto twice = [fall](double z) {
+      const double first = 15.0 - 6.5e-3 * std::min(z, 11000.0);
+      return z < 14000 ? first : first - fall * (std::min(z, 17000.0) - 14000);
+    };
+    const auto found = Sounding(25000, twice, [](double) { return 20.0; }).levels();
+    const Level* second = Find(found, LevelKind::Tropopause, 1);
+    if (fall > 3e-3) {
+      ASSERT_NE(second, nullptr);
+      EXPECT_NEAR(second->H, thermo::GeopotentialHeight(17000, 45), 10);
+    } else {
+      EXPECT_EQ(second, nullptr);
+    }
+  }
+
+  // The levels file: "." decimals, empty where unknown.
+  Level l;
+  l.kind = LevelKind::MaxWind;
+  l.p = 250.04, l.H = 10305.4, l.T = -54.84, l.U = 14.6, l.direction = 280.4, l.speed = 32.26;
+  EXPECT_EQ(FormatLevelsCsv({l}),
+            "kind,pressure,geopotential_height,T,dew_point,U,wind_direction,wind_speed\r\n"
+            "max_wind,250.0,10305,-54.8,,15,280,32.3\r\n");
 }
