@@ -1,6 +1,7 @@
 #include "products/FlightProducts.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace dv {
 
@@ -55,6 +56,21 @@ void FlightProducts::Changed(const FlightChange& change) {
   ++now_;
   if (change.tu) tuAt_ = now_;
   if (change.info) infoAt_ = now_;
+  // How much of the profile stands: flags further up leave the points below as
+  // they were. New times, new initial data or a new flight change it all, and
+  // so may a telemetry flag where the telemetry's times run back.
+  if (change.opened || change.info || (change.tu && change.tuFirst < 0) || (change.crd && change.crdFirst < 0) ||
+      (change.tu && FirstTimeFailure(points_.TuPoints))) {
+    profileWhole_ = true;
+  } else {
+    if (change.tu) {
+      double t = profileFrom_;
+      for (int r = change.tuFirst; r <= change.tuLast && r < points_.TuPoints.Count(); ++r)
+        t = std::min(t, static_cast<double>(points_.TuPoints[r].Time));
+      profileFrom_ = std::min(profileFrom_, t - kProfileTuGap);
+    }
+    if (change.crd) profileFromRow_ = std::min(profileFromRow_, change.crdFirst);
+  }
   if (change.crd) crdAt_ = now_;
   if (change.opened) openedAt_ = now_;
 }
@@ -118,12 +134,22 @@ std::vector<TrackRecord> FlightProducts::Track() {
 
 const Profile& FlightProducts::Sounding() {
   if (profileMade_ < std::max({tuAt_, crdAt_, infoAt_, windAt_})) {
-    const std::vector<WindPoint> wind = EditedWind();  // derives the positions too
+    Derive();
     if (!telemetry_ || telemetryMade_ < tuAt_) {
       telemetry_.emplace(points_.TuPoints);
       telemetryMade_ = now_;
     }
-    profile_ = ComputeProfile(*telemetry_, points_.CrdPoints, info_, wind, &track_);
+    if (profileWhole_ || profileMade_ == 0)
+      profile_ = ComputeProfile(*telemetry_, points_.CrdPoints, info_, {}, &track_);
+    else
+      profile_ = ComputeProfile(*telemetry_, points_.CrdPoints, info_, {}, &track_, &profile_, profileFrom_,
+                                profileFromRow_);
+    profileWhole_ = false;
+    profileFrom_ = std::numeric_limits<double>::infinity();
+    profileFromRow_ = std::numeric_limits<int>::max();
+    // The wind streamed onto the points: no row's wind is kept twice.
+    std::size_t cursor = 0;
+    EditedWind([this, &cursor](const WindPoint& w) { AttachWind(profile_, w, cursor); });
     profileMade_ = now_;
   }
   return profile_;

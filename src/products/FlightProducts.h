@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -100,6 +101,10 @@ class FlightProducts {
   std::uint64_t profileMade_ = 0, levelsMade_ = 0, originalLevelsMade_ = 0;
   std::optional<ProfileTelemetry> telemetry_;  // made again only after a telemetry edit
   std::uint64_t telemetryMade_ = 0;
+  // What of the profile the changes since it was made leave standing.
+  bool profileWhole_ = true;
+  double profileFrom_ = std::numeric_limits<double>::infinity();
+  int profileFromRow_ = std::numeric_limits<int>::max();
   Profile profile_;
   std::vector<Level> levels_, originalLevels_;
   CoordinateChecks coordinates_;

@@ -86,6 +86,12 @@ Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData
 
 Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, const InitialData& info,
                        const std::vector<WindPoint>& wind, const WindTrack* track) {
+  return ComputeProfile(telemetry, crd, info, wind, track, nullptr, 0, 0);
+}
+
+Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, const InitialData& info,
+                       const std::vector<WindPoint>& wind, const WindTrack* track, Profile* previous,
+                       double unchangedBefore, int unchangedRowsBefore) {
   if (track && !track->DerivedFor(crd)) track = nullptr;
   const TelemetryChannel& T = telemetry.T;
   const TelemetryChannel& U = telemetry.U;
@@ -117,8 +123,28 @@ Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, c
 
   double lastTime = 0, lastZ = h0;
   bool any = false;
+  int first = 0;
+  // What came before the first change is taken over whole: the integration
+  // goes on from the last checkpoint before it, with the same arithmetic as a
+  // fresh one, so that the result is the same to the bit.
+  if (previous && previous->pressureKnown) {
+    const auto& marks = previous->checkpoints;
+    auto c = std::partition_point(marks.begin(), marks.end(),
+                                  [&](const ProfileCheckpoint& m) {
+                                    return m.lastTime < unchangedBefore && m.nextRow <= unchangedRowsBefore;
+                                  });
+    if (c != marks.begin()) {
+      const ProfileCheckpoint& m = *--c;
+      out.points = std::move(previous->points);
+      out.points.resize(m.points);
+      out.checkpoints.assign(marks.begin(), c + 1);
+      lnp = m.lnp, p = m.p, H = m.H, tv = m.tv, lastTime = m.lastTime, lastZ = m.lastZ;
+      any = true;
+      first = m.nextRow;
+    }
+  }
   out.points.reserve(static_cast<std::size_t>(crd.Count()));
-  for (int i = 0; i < crd.Count(); ++i) {
+  for (int i = first; i < crd.Count(); ++i) {
     const CrdPoint& c = crd[i];
     if (c.Excluded || !(c.SR >= kCrdMissingLimit && c.Az >= kCrdMissingLimit && c.El >= kCrdMissingLimit)) continue;
     if (!std::isfinite(c.Time) || (any && !(c.Time > lastTime))) continue;
@@ -150,17 +176,22 @@ Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, c
     lastTime = c.Time;
     lastZ = z;
     any = true;
+    if (out.points.size() % kProfileCheckpointStep == 0)
+      out.checkpoints.push_back({lnp, p, H, tv, lastTime, lastZ, i + 1, out.points.size()});
   }
-  // The wind of the same rows, both in row order.
+  for (ProfilePoint& q : out.points) q.windU = q.windV = kNoValue;
   std::size_t k = 0;
-  for (const WindPoint& w : wind) {
-    while (k < out.points.size() && out.points[k].row < w.row) ++k;
-    if (k == out.points.size()) break;
-    if (out.points[k].row != w.row) continue;
-    out.points[k].windU = static_cast<float>(w.u);
-    out.points[k].windV = static_cast<float>(w.v);
-  }
+  for (const WindPoint& w : wind) AttachWind(out, w, k);
   return out;
+}
+
+void AttachWind(Profile& profile, const WindPoint& w, std::size_t& cursor) {
+  // The wind and the profile both come in row order.
+  auto& pts = profile.points;
+  while (cursor < pts.size() && pts[cursor].row < w.row) ++cursor;
+  if (cursor == pts.size() || pts[cursor].row != w.row) return;
+  pts[cursor].windU = static_cast<float>(w.u);
+  pts[cursor].windV = static_cast<float>(w.v);
 }
 
 const char* LevelKindName(LevelKind kind) {

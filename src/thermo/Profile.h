@@ -31,10 +31,20 @@ struct ProfilePoint {
   float windU = kNoValue, windV = kNoValue;  // m/s east and north, the radar wind
 };
 
+// The integration's state after every kProfileCheckpointStep-th point, from
+// which an edit further up takes it on.
+struct ProfileCheckpoint {
+  double lnp, p, H, tv, lastTime, lastZ;
+  int nextRow;         // the coordinate row to go on from
+  std::size_t points;  // the points before it
+};
+inline constexpr std::size_t kProfileCheckpointStep = 128;
+
 struct Profile {
   // Without a known P0 there is none.
   bool pressureKnown = false;
   std::vector<ProfilePoint> points;  // in row order, times increasing
+  std::vector<ProfileCheckpoint> checkpoints;
 };
 
 // The telemetry may stand at most this far apart to be interpolated, and a
@@ -73,6 +83,16 @@ Profile ComputeProfile(const TuArray& tu, const CrdArray& crd, const InitialData
                        const std::vector<WindPoint>& wind, const WindTrack* track = nullptr);
 Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, const InitialData& info,
                        const std::vector<WindPoint>& wind, const WindTrack* track = nullptr);
+// The same after an edit that changed nothing the profile reads before the time
+// `unchangedBefore` (s) and the coordinate row `unchangedRowsBefore`: the points
+// before both are taken from `previous` (which is left empty) as they stand.
+Profile ComputeProfile(const ProfileTelemetry& telemetry, const CrdArray& crd, const InitialData& info,
+                       const std::vector<WindPoint>& wind, const WindTrack* track, Profile* previous,
+                       double unchangedBefore, int unchangedRowsBefore);
+
+// The radar wind of a row onto its profile point; `cursor` starts at 0 and goes
+// along with the rows, which come in order.
+void AttachWind(Profile& profile, const WindPoint& wind, std::size_t& cursor);
 
 enum class LevelKind { Surface, Standard, Tropopause, MaxWind };
 const char* LevelKindName(LevelKind kind);  // "surface", "standard", "tropopause", "max_wind"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "TestSupport.h"
 #include "open/FlightLoad.h"
 
@@ -72,6 +74,82 @@ TEST(FlightProducts, MadeWhenAskedAndAgainOnlyAfterWhatTheyDependOnChanged) {
   products.SetWindSettings({120.0});
   EXPECT_NE(products.OriginalWindStamp(), original);
   EXPECT_TRUE(SameWind(products.EditedWind(), ComputeWind(p.CrdPoints, {120.0})));
+}
+
+// After any edit the profile taken on from what stood is, to the bit, a fresh one.
+TEST(FlightProducts, TheProfileAfterEditsIsAFreshOne) {
+  Flight f;
+  ASSERT_FALSE(LoadFlightFiles(dvtest::ExampleFile("20251014-1130.info"), f).stopped);
+  f.Info.OnGroundPressure = 996.3;
+  FlightPoints& p = f.Points;
+  FlightProducts products(p, f.Info);
+  products.Changed(FlightChange::Opened());
+  const auto same = [&](const char* step) {
+    FlightProducts again(p, f.Info);
+    again.SetWindSettings(products.windSettings());
+    const Profile& fresh = again.Sounding();
+    const Profile& kept = products.Sounding();
+    ASSERT_EQ(kept.points.size(), fresh.points.size()) << step;
+    for (std::size_t k = 0; k < fresh.points.size(); ++k) {
+      const ProfilePoint &a = kept.points[k], &b = fresh.points[k];
+      const auto equal = [](float x, float y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+      ASSERT_TRUE(a.row == b.row && a.p == b.p && a.H == b.H && equal(a.T, b.T) && equal(a.Td, b.Td) &&
+                  equal(a.windU, b.windU) && equal(a.windV, b.windV))
+          << step << " point " << k;
+    }
+  };
+  same("open");
+  for (const int row : {5000, 300, 6500}) {  // further up, then below, then up again
+    for (int r = row; r < row + 40; ++r) p.CrdPoints[r].Excluded = !p.CrdPoints[r].Excluded;
+    FlightChange crd;
+    crd.TouchCrd(row, row + 39);
+    products.Changed(crd);
+    same("coordinates");
+    for (int r = row; r < row + 40; ++r) p.TuPoints[r].TExcluded = !p.TuPoints[r].TExcluded;
+    FlightChange tu;
+    tu.TouchTu(row, row + 39);
+    products.Changed(tu);
+    same("telemetry");
+  }
+  // Edits that straddle a checkpoint of the integration: radar rows from before
+  // it to well after it, and telemetry that a gap before the checkpoint reads
+  // across (T is interpolated over up to 60 s).
+  const auto& marks = products.Sounding().checkpoints;
+  const auto mark = std::find_if(marks.begin(), marks.end(), [](const ProfileCheckpoint& m) { return m.nextRow > 3000; });
+  ASSERT_NE(mark, marks.end());
+  const int at = mark->nextRow;
+  const double t0 = mark->lastTime;
+  // (the checkpoints are made anew with the profile: nothing of them is held beyond here)
+  FlightChange crd;
+  for (int r = at - 20; r <= at + 150; ++r) p.CrdPoints[r].Excluded = !p.CrdPoints[r].Excluded;
+  crd.TouchCrd(at - 20, at + 150);
+  products.Changed(crd);
+  same("coordinates across a checkpoint");
+  for (int r = at - 20; r <= at + 150; ++r) p.CrdPoints[r].Excluded = !p.CrdPoints[r].Excluded;
+  products.Changed(crd);
+  same("coordinates back");
+  const auto tAt = [&products](double t) {
+    for (const ProfilePoint& q : products.Sounding().points)
+      if (q.time == static_cast<float>(t)) return q.T;
+    return -1000.0f;
+  };
+  const auto exclude = [&p](double from, double to) {
+    FlightChange change;
+    for (int r = 0; r < p.TuPoints.Count(); ++r)
+      if (p.TuPoints[r].Time >= from && p.TuPoints[r].Time < to) p.TuPoints[r].TExcluded = true, change.TouchTu(r, r);
+    return change;
+  };
+  products.Changed(exclude(t0 - 20, t0 + 30));
+  same("a telemetry gap");
+  ASSERT_FALSE(std::isnan(tAt(t0 - 10)));  // read across the 51-s gap
+  products.Changed(exclude(t0 + 30, t0 + 70));  // the gap grows beyond 60 s, back to before the checkpoint
+  same("the telemetry after the gap");
+  ASSERT_TRUE(std::isnan(tAt(t0 - 10)));
+  products.SetWindSettings({120.0});
+  same("wind window");
+  // The radar's own heights, single precision, against the charts' formula: within centimetres.
+  const Profile direct = ComputeProfile(p.TuPoints, p.CrdPoints, f.Info, {});
+  EXPECT_NEAR(direct.points.back().p, products.Sounding().points.back().p, 1e-3);
 }
 
 TEST(FlightProducts, WhatEachStepChanges) {
