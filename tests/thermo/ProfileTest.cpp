@@ -115,7 +115,8 @@ TEST(Profile, StandardLevelsAndTheTropopauseByTheLapseRate) {
     return 15.0 - 52.0 - 6.5e-3 * (std::min(z, 12000.0) - 9000);
   };
   const Sounding s2(20000, layer, [](double) { return 50.0; });
-  trop = Find(s2.levels(), LevelKind::Tropopause);
+  const auto layered = s2.levels();
+  trop = Find(layered, LevelKind::Tropopause);
   ASSERT_NE(trop, nullptr);
   EXPECT_NEAR(trop->H, thermo::GeopotentialHeight(12000, 45), 10);
 
