@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <vector>
 
 #include "SampleAscent.h"
@@ -41,6 +42,13 @@ dv::FlightPoints MakeFlight(int records) {
 
 double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
+// Each benchmark at the flight sizes given, in milliseconds, ten times, with the minimum.
+void Sizes(benchmark::internal::Benchmark* b, std::initializer_list<int> sizes) {
+  for (int records : sizes) b->Arg(records);
+  b->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true)->ComputeStatistics("min", Min);
+}
+void AllSizes(benchmark::internal::Benchmark* b) { Sizes(b, {7201, 20000, 100000, 1000000}); }
+
 void BM_RunChecks(benchmark::State& state) {
   const dv::FlightPoints p = MakeFlight(static_cast<int>(state.range(0)));
   std::size_t findings = 0;
@@ -51,15 +59,7 @@ void BM_RunChecks(benchmark::State& state) {
   }
   state.counters["findings"] = static_cast<double>(findings);
 }
-BENCHMARK(BM_RunChecks)
-    ->Arg(7201)
-    ->Arg(20000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(10)
-    ->ReportAggregatesOnly(true)
-    ->ComputeStatistics("min", Min);
+BENCHMARK(BM_RunChecks)->Apply(AllSizes);
 
 // The findings again after a telemetry edit: the product set keeps the
 // coordinates' part of the rules and runs only the telemetry's.
@@ -78,15 +78,7 @@ void BM_FindingsAfterTelemetryEdit(benchmark::State& state) {
     benchmark::DoNotOptimize(products.Findings().data());
   }
 }
-BENCHMARK(BM_FindingsAfterTelemetryEdit)
-    ->Arg(7201)
-    ->Arg(20000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(10)
-    ->ReportAggregatesOnly(true)
-    ->ComputeStatistics("min", Min);
+BENCHMARK(BM_FindingsAfterTelemetryEdit)->Apply(AllSizes);
 
 // The profile and its levels again after a radar point is excluded (Ctrl+C):
 // goal under 1 ms at 7,201 records and under 15 ms at 100,000.
@@ -110,13 +102,7 @@ void BM_LevelsAfterEdit(benchmark::State& state) {
   }
   state.counters["levels"] = static_cast<double>(levels);
 }
-BENCHMARK(BM_LevelsAfterEdit)
-    ->Arg(7201)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(10)
-    ->ReportAggregatesOnly(true)
-    ->ComputeStatistics("min", Min);
+BENCHMARK(BM_LevelsAfterEdit)->Apply([](benchmark::internal::Benchmark* b) { Sizes(b, {7201, 100000}); });
 
 }  // namespace
 

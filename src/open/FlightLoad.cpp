@@ -94,21 +94,19 @@ FlightLoad LoadFlightFiles(const std::string& infoPath, Flight& f, const LoadOpt
   if (stop(load.crd)) return load;
 
   // An original with fewer points than its working file: points were added since
-  // it was delivered, which no edit here can do.
-  load.orgCrd = Look(base + ".org.crd");
-  if (load.orgCrd.exists) {
-    ReadPoints(load.orgCrd, p.CrdOrgPoints, nullptr);
-    if (stop(load.orgCrd)) return load;
-    load.crdShorter = load.orgCrd.read && p.CrdOrgPoints.Count() < p.CrdPoints.Count();
-  }
-  if (options.originalsFromWorking && p.CrdOrgPoints.Count() == 0) p.CrdOrgPoints.Assign(p.CrdPoints);
-  load.orgTu = Look(base + ".org.tu");
-  if (load.orgTu.exists) {
-    ReadPoints(load.orgTu, p.TuOrgPoints, nullptr);
-    if (stop(load.orgTu)) return load;
-    load.tuShorter = load.orgTu.read && p.TuOrgPoints.Count() < p.TuPoints.Count();
-  }
-  if (options.originalsFromWorking && p.TuOrgPoints.Count() == 0) p.TuOrgPoints.Assign(p.TuPoints);
+  // it was delivered, which no edit here can do. False when the reading ends here.
+  const auto original = [&](FileState& file, const char* ext, auto& org, const auto& working, bool& shorter) {
+    file = Look(base + ext);
+    if (file.exists) {
+      ReadPoints(file, org, nullptr);
+      if (stop(file)) return false;
+      shorter = file.read && org.Count() < working.Count();
+    }
+    if (options.originalsFromWorking && org.Count() == 0) org.Assign(working);
+    return true;
+  };
+  if (!original(load.orgCrd, ".org.crd", p.CrdOrgPoints, p.CrdPoints, load.crdShorter)) return load;
+  if (!original(load.orgTu, ".org.tu", p.TuOrgPoints, p.TuPoints, load.tuShorter)) return load;
 
   load.tuTimeFailure = FirstTimeFailure(p.TuPoints);
   load.crdTimeFailure = FirstTimeFailure(p.CrdPoints);

@@ -59,8 +59,7 @@ void FlightProducts::Changed(const FlightChange& change) {
   // How much of the profile stands: flags further up leave the points below as
   // they were. New times, new initial data or a new flight change it all, and
   // so may a telemetry flag where the telemetry's times run back.
-  if (change.opened || change.info || (change.tu && change.tuFirst < 0) || (change.crd && change.crdFirst < 0) ||
-      (change.tu && FirstTimeFailure(points_.TuPoints))) {
+  if (change.opened || change.info || (change.tu && change.tuFirst < 0) || (change.crd && change.crdFirst < 0)) {
     profileWhole_ = true;
   } else {
     if (change.tu) {
@@ -139,6 +138,10 @@ const Profile& FlightProducts::Sounding() {
       telemetry_.emplace(points_.TuPoints);
       telemetryMade_ = now_;
     }
+    // Where the telemetry's times run back a flag may move what the channels read
+    // before it: looked at here, not on every edit.
+    if (profileFrom_ < std::numeric_limits<double>::infinity() && FirstTimeFailure(points_.TuPoints))
+      profileWhole_ = true;
     if (profileWhole_ || profileMade_ == 0)
       profile_ = ComputeProfile(*telemetry_, points_.CrdPoints, info_, {}, &track_);
     else
