@@ -5,7 +5,8 @@
 // listings (what the observer waits for after starting the program). Reopen:
 // the same window opens it again. CtrlY / CtrlC: exclusion of 1,000 rows
 // through the menu command, from the command to the repainted window, with the
-// edited file's chart in front. CtrlZ: the undo of such a Ctrl+Y. Every open
+// edited file's chart in front (CtrlCWind: the wind page, Ctrl?Diagram: the
+// diagram). CtrlZ: the undo of such a Ctrl+Y. Every open
 // is checked to have succeeded.
 //
 // Peak memory (bench/peak_memory.sh): --write-flights=DIR writes the flights,
@@ -175,21 +176,28 @@ class PaintCounter : public QObject {
   }
 };
 
-void Toggle(benchmark::State& state, bool coordinates, bool windInFront = false, bool fullRepaint = true) {
+// The page in front while excluding: the edited file's chart, the wind or the diagram.
+enum class Front { Own, Wind, Diagram };
+
+void Toggle(benchmark::State& state, bool coordinates, Front front = Front::Own, bool fullRepaint = true) {
   const std::string info = FlightOf(static_cast<int>(state.range(0)));
   Window window;
   if (!window.Open(info)) state.SkipWithError("the flight did not open");
   TfmMainFrm& w = *window.w;
-  w.PageControlTU->setCurrentWidget(windInFront ? w.tsWind : coordinates ? w.tsCRD : w.tsTLM);
+  QWidget* page = front == Front::Wind ? w.tsWind : front == Front::Diagram ? w.tsDiagram : coordinates ? w.tsCRD : w.tsTLM;
+  w.PageControlTU->setCurrentWidget(page);
   TListingView* listing = coordinates ? w.lbxCRD : w.lbxTLM;
   const int first = static_cast<int>(state.range(0)) / 4;
   listing->SelectRows(first, first + 999);
   w.lbListingClick(listing);
   window.Draw();
   QAction* command = coordinates ? w.idMarkCRD : w.idMarkTLM;
-  QWidget* front = windInFront ? static_cast<QWidget*>(w.ChrtWind) : coordinates ? w.ChrtCRD : w.ChrtTLM;
+  QWidget* chart = front == Front::Wind      ? static_cast<QWidget*>(w.ChrtWind)
+                  : front == Front::Diagram ? static_cast<QWidget*>(w.ChrtDiagram)
+                  : coordinates             ? w.ChrtCRD
+                                            : w.ChrtTLM;
   PaintCounter counter;
-  front->installEventFilter(&counter);
+  chart->installEventFilter(&counter);
   for (auto _ : state) {
     command->trigger();
     if (fullRepaint) {
@@ -198,7 +206,7 @@ void Toggle(benchmark::State& state, bool coordinates, bool windInFront = false,
       window.Update();
     }
   }
-  front->removeEventFilter(&counter);
+  chart->removeEventFilter(&counter);
   if (counter.paints < state.iterations()) state.SkipWithError("the chart in front was not painted every round");
 }
 
@@ -229,10 +237,13 @@ void BM_CtrlY(benchmark::State& state) { Toggle(state, false); }
 void BM_CtrlC(benchmark::State& state) { Toggle(state, true); }
 // The same, with only the paints the program asks for (the benchmarks above
 // also repaint the whole window every round).
-void BM_CtrlYPainted(benchmark::State& state) { Toggle(state, false, false, false); }
-void BM_CtrlCPainted(benchmark::State& state) { Toggle(state, true, false, false); }
+void BM_CtrlYPainted(benchmark::State& state) { Toggle(state, false, Front::Own, false); }
+void BM_CtrlCPainted(benchmark::State& state) { Toggle(state, true, Front::Own, false); }
 // Ctrl+C with the wind page in front: the observer excluding the points behind a wind spike.
-void BM_CtrlCWind(benchmark::State& state) { Toggle(state, true, true); }
+void BM_CtrlCWind(benchmark::State& state) { Toggle(state, true, Front::Wind); }
+// Either exclusion with the diagram in front, redrawn as the program asks.
+void BM_CtrlYDiagram(benchmark::State& state) { Toggle(state, false, Front::Diagram, false); }
+void BM_CtrlCDiagram(benchmark::State& state) { Toggle(state, true, Front::Diagram, false); }
 
 double Min(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
@@ -250,6 +261,8 @@ BENCHMARK(BM_CtrlC)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlYPainted)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlCPainted)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlCWind)->Apply([](auto* b) { Sizes(b, true, 10); });
+BENCHMARK(BM_CtrlYDiagram)->Apply([](auto* b) { Sizes(b, true, 10); });
+BENCHMARK(BM_CtrlCDiagram)->Apply([](auto* b) { Sizes(b, true, 10); });
 BENCHMARK(BM_CtrlZ)->Apply([](auto* b) { Sizes(b, true, 10); });
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "charts/ArcCharts.h"
 #include "charts/TChart.h"
 #include "check/FindingMarks.h"
+#include "diagram/DiagramChart.h"
 #include "thermo/LevelsPage.h"
 #include "wind/WindChart.h"
 #include "common/Helpers.h"
@@ -67,6 +68,7 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   ProcessingAvailable = config.processingAvailable;
   products_->SetThresholds(config.check);
   products_->SetWindSettings(dv::ReadWindSettings(PathFromQt(configFile_)));
+  diagram_->SetWindUnit(dv::diagram::ReadWindUnit(PathFromQt(configFile_)));
   {
     // The field shows whole seconds; the configured window holds until it is changed.
     const QSignalBlocker quiet(edtWindWindow);

@@ -38,6 +38,7 @@ class FindingMarks;
 class QSpinBox;
 class WindChart;
 class LevelsPage;
+class DiagramChart;
 class QWidget;
 class QKeyEvent;
 class TChart;
@@ -209,6 +210,17 @@ class TfmMainFrm : public QMainWindow {
   void RefreshWindPage(bool now);
   std::unique_ptr<WindChart> wind_;
 
+  // The "Диаграмма" page.
+ public:
+  DiagramChart* diagram() const { return diagram_.get(); }
+
+ private:
+  void BuildDiagramPage();
+  // Redraws the diagram when what it shows changed; a hidden page waits until
+  // it is shown, unless `now`.
+  void RefreshDiagramPage(bool now);
+  std::unique_ptr<DiagramChart> diagram_;
+
   // The "Уровни" page.
   void BuildLevelsPage();
   void RefreshLevelsPage();
@@ -262,6 +274,9 @@ class TfmMainFrm : public QMainWindow {
   QWidget* tsWind = nullptr;
   TChart* ChrtWind = nullptr;
   QWidget* tsLevels = nullptr;
+  QWidget* tsDiagram = nullptr;
+  TChart* ChrtDiagram = nullptr;
+  QLabel* lblDiagram = nullptr;  // the readout at the cursor's height
   QSpinBox* edtWindWindow = nullptr;
   QScrollArea* ScrollBox1 = nullptr;
   QSplitter* Splitter1 = nullptr;

@@ -218,6 +218,7 @@ void TfmMainFrm::BuildUi() {
   chartPage(tsTLM, "tsTLM", ChrtTLM, "ChrtTLM", QStringLiteral("Телеметрия"),
             QStringLiteral("Щелкни меня"), QStringLiteral("Периоды телеметрии"));
   BuildWindPage();
+  BuildDiagramPage();
   BuildLevelsPage();
 
   PageControlTxt = new QTabWidget(Splitter1);

@@ -4,6 +4,7 @@
 #include "charts/TChart.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -223,6 +224,7 @@ double TPointSeries::selectTest(const QPointF& pos, bool onlySelectable, QVarian
 
 void TPointSeries::draw(QCPPainter* painter) {
   if (!bounds_.found || !mKeyAxis || !mValueAxis) return;
+  if (hasLine()) drawLine(painter);
   // Markers are whole pixels. Antialiasing off also drops QCPPainter's half-pixel shift.
   painter->setAntialiasing(false);
   const QTransform device = painter->deviceTransform();
@@ -235,6 +237,36 @@ void TPointSeries::draw(QCPPainter* painter) {
   } else {
     drawRects(painter);
   }
+}
+
+void TPointSeries::drawLine(QCPPainter* painter) const {
+  const PointMap map(mKeyAxis.data(), mValueAxis.data());
+  painter->setAntialiasing(!painter->modes().testFlag(QCPPainter::pmVectorized));
+  painter->setPen(linePen_);
+  painter->setBrush(Qt::NoBrush);
+  QPolygonF line;
+  const auto flush = [&] {
+    if (line.size() > 1) painter->drawPolyline(line);
+    line.clear();
+  };
+  // Thousands of points share a pixel on a long sounding: each pixel once.
+  QPoint last(INT_MIN, INT_MIN);
+  for (std::size_t i = 0; i < points_.size(); ++i) {
+    const XY p{points_.x(i), points_.y(i)};
+    if (!drawable(p)) {
+      flush();
+      last = QPoint(INT_MIN, INT_MIN);
+      continue;
+    }
+    if (points_.code(i) != dv::kSeriesCode) continue;
+    double px, py;
+    map(p, px, py);
+    const QPoint at(roundPixel(px), roundPixel(py));
+    if (at == last) continue;
+    last = at;
+    line.append(QPointF(px, py));
+  }
+  flush();
 }
 
 // Marker pixels go into the chart's canvas, drawn once after all its series

@@ -27,6 +27,11 @@ class TPointSeries : public QCPAbstractPlottable {
   bool crossCursor() const { return crossCursor_; }
   void setCrossCursor(bool on) { crossCursor_ = on; }
 
+  // A line through the points in their order (the diagram's curves): broken at
+  // placeholders, past points with a colour of their own (excluded ones).
+  void setLine(const QPen& pen) { linePen_ = pen; }
+  bool hasLine() const { return linePen_.style() != Qt::NoPen; }
+
   // Per-point access.
   int count() const { return static_cast<int>(points_.size()); }
   bool isPlaceholder(int i) const { return points_.placeholder(checked(i)); }
@@ -81,6 +86,7 @@ class TPointSeries : public QCPAbstractPlottable {
   std::size_t checked(int i) const;
   void drawIntoImage(QCPPainter* painter, const QTransform& device);
   void drawRects(QCPPainter* painter);
+  void drawLine(QCPPainter* painter) const;
 
   dv::ChartPoints points_;
   dv::ChartLabels labels_;
@@ -89,4 +95,5 @@ class TPointSeries : public QCPAbstractPlottable {
   int halfW_ = 1;
   int halfH_ = 1;
   bool crossCursor_ = false;
+  QPen linePen_{Qt::NoPen};
 };

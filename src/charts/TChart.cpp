@@ -197,6 +197,9 @@ void TChart::renderTo(QCPPainter* painter, int width, int height) {
   setViewport(QRect(0, 0, width, height));
   applyAutoScale();
   updateLayout();
+  // Scales that follow the plot's own size, then the labels for them.
+  emit renderLaidOut();
+  updateLayout();
   setViewport(shown);
   toPainter(painter, width, height);
   replotWhenShown();  // back to the screen's size

@@ -85,6 +85,8 @@ class TChart : public QCustomPlot {
   // or not it was ever shown (a printed page, a report).
   void renderTo(QCPPainter* painter, int width, int height);
   bool replotPending() const { return replotPending_; }
+  // Lays the chart out again now (within a replot: for scales set after its layout).
+  void relayout() { updateLayout(); }
 
   bool isZoomed() const { return !zoomStack_.isEmpty(); }
   int zoomDepth() const { return static_cast<int>(zoomStack_.size()); }
@@ -100,6 +102,9 @@ class TChart : public QCustomPlot {
   void undoZoomed();
   // After the grid, before the series: draw under the points (the band).
   void beforeDrawSeries(QCPPainter* painter);
+  // renderTo laid the chart out at the size it draws: scales that depend on
+  // the plot's size are set now.
+  void renderLaidOut();
 
  protected:
   // Called by the hook layer; emits beforeDrawSeries.

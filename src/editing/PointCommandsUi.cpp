@@ -135,6 +135,7 @@ void TfmMainFrm::ChartEditClick() {
   else if (page == tsXY) chart = ChrtXY;
   else if (page == tsTLM) chart = ChrtTLM;
   else if (page == tsWind) chart = ChrtWind;
+  else if (page == tsDiagram) chart = ChrtDiagram;
   if (!chart) return;
   const QString suggested = PathToQt(flight_->FlightBase.empty() ? flight_->StartDir : flight_->FlightBase) +
                             QLatin1Char('-') + chart->objectName() + QStringLiteral(".png");

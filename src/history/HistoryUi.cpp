@@ -49,7 +49,10 @@ void TfmMainFrm::FlightChanged(const dv::FlightChange& change) {
   UpdateUndoCommands();
   ShowFindings();
   if (change.crd || change.opened) RefreshWindPage(false);
-  if (change.tu || change.crd || change.info || change.opened) RefreshLevelsPage();
+  if (change.tu || change.crd || change.info || change.opened) {
+    RefreshLevelsPage();
+    RefreshDiagramPage(false);
+  }
 }
 
 void TfmMainFrm::UpdateUndoCommands() {

@@ -21,6 +21,7 @@
 #include "flight/PointFiles.h"
 #include "open/Checks.h"
 #include "open/FlightLoad.h"
+#include "diagram/DiagramChart.h"
 #include "thermo/LevelsPage.h"
 #include "wind/WindChart.h"
 
@@ -57,7 +58,7 @@ void TfmMainFrm::ClearFlightView() {
     SetFieldColour(e, fieldcolour::kMenu);
     e->setText(QString());  // also marks the field unchanged
   }
-  for (TChart* chart : {ChrtTLM, ChrtCRD, ChrtXY}) chart->UndoZoom();
+  for (TChart* chart : {ChrtTLM, ChrtCRD, ChrtXY, ChrtDiagram}) chart->UndoZoom();
   SetInfoModified(false);
   SetTLMModified(false);
   SetCRDModified(false);
@@ -73,6 +74,7 @@ void TfmMainFrm::ClearFlightView() {
   ShowFindings();  // nothing to find in an empty flight
   if (wind_) wind_->Clear();
   if (levels_) levels_->Clear();
+  if (diagram_) diagram_->Clear();
 }
 
 QLineEdit* TfmMainFrm::FieldByName(const std::string& name) const {

@@ -167,14 +167,21 @@ const std::vector<Level>& FlightProducts::Levels() {
 }
 
 const std::vector<Level>& FlightProducts::OriginalLevels() {
-  if (originalLevelsMade_ < std::max(openedAt_, windAt_)) {
-    std::vector<WindPoint> wind;
-    OriginalWind([&wind](const WindPoint& p) { wind.push_back(p); });
-    originalLevels_ = ComputeLevels(ComputeProfile(points_.TuOrgPoints, points_.CrdOrgPoints, orgInfo_, wind),
-                                    points_.TuOrgPoints, orgInfo_);
+  if (originalLevelsMade_ < OriginalSoundingStamp()) {
+    originalLevels_ = ComputeLevels(OriginalSounding(), points_.TuOrgPoints, orgInfo_);
     originalLevelsMade_ = now_;
   }
   return originalLevels_;
+}
+
+const Profile& FlightProducts::OriginalSounding() {
+  if (originalProfileMade_ < OriginalSoundingStamp()) {
+    std::vector<WindPoint> wind;
+    OriginalWind([&wind](const WindPoint& p) { wind.push_back(p); });
+    originalProfile_ = ComputeProfile(points_.TuOrgPoints, points_.CrdOrgPoints, orgInfo_, wind);
+    originalProfileMade_ = now_;
+  }
+  return originalProfile_;
 }
 
 }  // namespace dv

@@ -48,6 +48,7 @@ class FlightProducts {
 
   const FlightPoints& points() const { return points_; }
   const InitialData& info() const { return info_; }
+  const InitialData& orgInfo() const { return orgInfo_; }
 
   void SetThresholds(const CheckThresholds& limits);
   const CheckThresholds& thresholds() const { return limits_; }
@@ -87,6 +88,9 @@ class FlightProducts {
   std::uint64_t LevelsStamp() const { return std::max({tuAt_, crdAt_, infoAt_, windAt_, openedAt_}); }
   // The levels of the original points and initial data, once per open.
   const std::vector<Level>& OriginalLevels();
+  // The profile of the original points and initial data, once per open.
+  const Profile& OriginalSounding();
+  std::uint64_t OriginalSoundingStamp() const { return std::max(openedAt_, windAt_); }
 
  private:
   void Derive();
@@ -98,14 +102,14 @@ class FlightProducts {
   // The generation each input last changed at, and each kept product was made at.
   std::uint64_t now_ = 1, tuAt_ = 1, crdAt_ = 1, infoAt_ = 1, openedAt_ = 1, limitsAt_ = 1, windAt_ = 1;
   std::uint64_t findingsMade_ = 0, coordinatesMade_ = 0, countsMade_ = 0, derivedAt_ = 0;
-  std::uint64_t profileMade_ = 0, levelsMade_ = 0, originalLevelsMade_ = 0;
+  std::uint64_t profileMade_ = 0, levelsMade_ = 0, originalLevelsMade_ = 0, originalProfileMade_ = 0;
   std::optional<ProfileTelemetry> telemetry_;  // made again only after a telemetry edit
   std::uint64_t telemetryMade_ = 0;
   // What of the profile the changes since it was made leave standing.
   bool profileWhole_ = true;
   double profileFrom_ = std::numeric_limits<double>::infinity();
   int profileFromRow_ = std::numeric_limits<int>::max();
-  Profile profile_;
+  Profile profile_, originalProfile_;
   std::vector<Level> levels_, originalLevels_;
   CoordinateChecks coordinates_;
   std::vector<Finding> findings_;

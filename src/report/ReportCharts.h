@@ -13,17 +13,19 @@ class FlightProducts;
 class ArcCharts;
 class TChart;
 class WindChart;
+class DiagramChart;
 
 class ReportCharts {
  public:
   // `tuOrg`, `crdOrg`: whether the flight has originals ("Исх." shown).
   ReportCharts(dv::FlightProducts& products, bool tuOrg, bool crdOrg);
   ~ReportCharts();
-  // In the window's order: coordinates, trajectory, telemetry, wind.
+  // In the window's order: coordinates, trajectory, telemetry, wind, diagram.
   QList<ReportChart> charts() const;
 
  private:
-  std::unique_ptr<TChart> tlm_, crd_, xy_, wind_;
+  std::unique_ptr<TChart> tlm_, crd_, xy_, wind_, diagram_;
   std::unique_ptr<ArcCharts> arc_;
   std::unique_ptr<WindChart> windChart_;
+  std::unique_ptr<DiagramChart> diagramChart_;
 };

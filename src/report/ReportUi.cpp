@@ -65,8 +65,9 @@ void TfmMainFrm::idReportClick() {
 
   // A hidden wind page is filled only when shown; the report shows it now.
   RefreshWindPage(true);
+  RefreshDiagramPage(true);
   QList<ReportChart> charts;
-  for (TChart* chart : {ChrtCRD, ChrtXY, ChrtTLM, ChrtWind}) {
+  for (TChart* chart : {ChrtCRD, ChrtXY, ChrtTLM, ChrtWind, ChrtDiagram}) {
     QWidget* page = chart->parentWidget();
     charts.push_back({PageControlTU->tabText(PageControlTU->indexOf(page)), chart});
   }

@@ -14,6 +14,8 @@ inline constexpr double kCp = 1004.6;
 inline constexpr double kKappa = kRd / kCp;
 // Molar masses of water vapour over dry air.
 inline constexpr double kEpsilon = 0.62198;
+// Latent heat of vaporisation at 0 °C, J/kg.
+inline constexpr double kLv = 2.501e6;
 // Standard gravity, m/s²: one geopotential metre is this many J/kg over it (WMO-No. 49).
 inline constexpr double kG0 = 9.80665;
 

@@ -124,17 +124,19 @@ TEST_F(FirstSightTest, PageTabsAreAllReadableAtEverySize) {
       check(size.height() == 573 ? "start size" : "smallest size");
     }
   }
-  // The wind page is the fifth, the levels the sixth; a seventh must still fit.
-  ASSERT_EQ(w.PageControlTU->count(), 6);
+  // The wind page is the fifth, the diagram the sixth, the levels the seventh;
+  // an eighth must still fit.
+  ASSERT_EQ(w.PageControlTU->count(), 7);
   EXPECT_EQ(w.PageControlTU->tabText(4), QStringLiteral("Ветер"));
-  EXPECT_EQ(w.PageControlTU->tabText(5), QStringLiteral("Уровни"));
+  EXPECT_EQ(w.PageControlTU->tabText(5), QStringLiteral("Диаграмма"));
+  EXPECT_EQ(w.PageControlTU->tabText(6), QStringLiteral("Уровни"));
   w.PageControlTU->addTab(new QWidget, "Ещё");
-  check("seven pages");
+  check("eight pages");
   w.resize(918, 573);
-  check("seven pages, start size");
+  check("eight pages, start size");
   const QRect last = tabs->TabRects().back();
   QTest::mouseClick(tabs, Qt::LeftButton, {}, last.center());
-  EXPECT_EQ(w.PageControlTU->currentIndex(), 6);
+  EXPECT_EQ(w.PageControlTU->currentIndex(), 7);
   QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->TabRects().front().center());
   EXPECT_EQ(w.PageControlTU->currentWidget(), w.tsInfo);
 }

@@ -120,13 +120,13 @@ TEST_F(ReportWindowTest, TheReviewWithItsChangesStepsAndCharts) {
   EXPECT_NE(text.find("выполнен"), std::string::npos);
   // The findings are there without the check shown: the sample's radar dropout.
   EXPECT_NE(text.find("Пропуск crd"), std::string::npos);
-  for (const char* page : {"Координаты", "Траектория", "Телеметрия", "Ветер"})
+  for (const char* page : {"Координаты", "Траектория", "Телеметрия", "Ветер", "Диаграмма"})
     EXPECT_NE(text.find(page), std::string::npos) << page;
   // Russian text embedded with its own font: pdftotext read it back above.
   EXPECT_NE(Shell("pdffonts '" + pdf + "' 2>/dev/null").find("DejaVuSans"), std::string::npos);
   // The text pages, then a page per chart; every one renders.
   const int pages = PageCount(pdf);
-  EXPECT_GE(pages, 5);
+  EXPECT_GE(pages, 6);
   dvtest::TempDir pictures;
   ExpectEveryPageRenders(pdf, pictures.path(), pages);
 
