@@ -241,30 +241,64 @@ void TPointSeries::draw(QCPPainter* painter) {
 
 void TPointSeries::drawLine(QCPPainter* painter) const {
   const PointMap map(mKeyAxis.data(), mValueAxis.data());
-  painter->setAntialiasing(!painter->modes().testFlag(QCPPainter::pmVectorized));
-  painter->setPen(linePen_);
+  const bool vector = painter->modes().testFlag(QCPPainter::pmVectorized);
+  // On the screen a one-pixel line without antialiasing, like the markers: a
+  // hundred thousand points in a few milliseconds.
+  painter->setAntialiasing(vector);
+  QPen pen = linePen_;
+  if (!vector) pen.setWidth(0);
+  painter->setPen(pen);
   painter->setBrush(Qt::NoBrush);
+  // A long sounding has hundreds of points per pixel, and a noisy one jumps
+  // between pixels from point to point: the points are taken in buckets of
+  // about as many as there are pixels along the plot, each drawn as its first,
+  // last and extreme points in their order, which keeps the line's envelope.
+  const QRect plot = clipRect();
+  const std::size_t n = points_.size();
+  const std::size_t pixels = static_cast<std::size_t>(std::max(1, std::max(plot.width(), plot.height())));
+  const std::size_t bucket = vector ? 1 : std::max<std::size_t>(1, n / pixels);
   QPolygonF line;
+  struct Pick {
+    std::size_t at;
+    QPointF p;
+  };
+  std::array<Pick, 6> picks{};  // first, last, left, right, top, bottom
+  std::size_t taken = 0, filled = 0;
+  const auto close = [&] {
+    if (filled == 0) return;
+    std::array<Pick, 6> order = picks;
+    std::sort(order.begin(), order.end(), [](const Pick& a, const Pick& b) { return a.at < b.at; });
+    for (std::size_t k = 0; k < order.size(); ++k)
+      if (k == 0 || order[k].at != order[k - 1].at) line.append(order[k].p);
+    filled = 0;
+  };
   const auto flush = [&] {
+    close();
     if (line.size() > 1) painter->drawPolyline(line);
     line.clear();
+    taken = 0;
   };
-  // Thousands of points share a pixel on a long sounding: each pixel once.
-  QPoint last(INT_MIN, INT_MIN);
-  for (std::size_t i = 0; i < points_.size(); ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     const XY p{points_.x(i), points_.y(i)};
     if (!drawable(p)) {
       flush();
-      last = QPoint(INT_MIN, INT_MIN);
       continue;
     }
     if (points_.code(i) != dv::kSeriesCode) continue;
     double px, py;
     map(p, px, py);
-    const QPoint at(roundPixel(px), roundPixel(py));
-    if (at == last) continue;
-    last = at;
-    line.append(QPointF(px, py));
+    const Pick at{i, QPointF(px, py)};
+    if (filled == 0) {
+      picks.fill(at);
+    } else {
+      picks[1] = at;
+      if (px < picks[2].p.x()) picks[2] = at;
+      if (px > picks[3].p.x()) picks[3] = at;
+      if (py < picks[4].p.y()) picks[4] = at;
+      if (py > picks[5].p.y()) picks[5] = at;
+    }
+    ++filled;
+    if (++taken % bucket == 0) close();
   }
   flush();
 }

@@ -43,6 +43,8 @@ class DiagramChart : public QObject {
   dv::diagram::View view() const;
   QPointF pixelOf(double t, double p) const;
   const std::vector<dv::diagram::BarbLevel>& barbs() const { return barbs_; }
+  // Which drawing of the background lines the screen shows (made once per size and scales).
+  qint64 backgroundKey() const { return background_.cacheKey(); }
   // The readout at a widget pixel's height: "p 850 гПа  H 1457 гп.м ...", or empty.
   QString ReadoutAt(const QPointF& pos);
 

@@ -79,6 +79,7 @@ TEST_F(DiagramWindowTest, PointsStandWhereTheirTemperatureAndPressurePutThemAndF
   const float opened = t->y(6000);
   EXPECT_FALSE(w.diagram()->barbs().empty());
   ExpectAsFreshFill(w, "opened");
+  const qint64 background = w.diagram()->backgroundKey();
 
   // Excluded temperatures take the telemetry chart's colour; the curve is what a fresh fill gives.
   w.PageControlTxt->setCurrentWidget(w.tsTUTxt);
@@ -89,6 +90,8 @@ TEST_F(DiagramWindowTest, PointsStandWhereTheirTemperatureAndPressurePutThemAndF
   EXPECT_EQ(t->colour(1010), QColor::fromRgb(dv::excluded_colour::kT));
   EXPECT_EQ(td->colour(1010), QColor::fromRgb(dv::excluded_colour::kU));
   ExpectAsFreshFill(w, "telemetry excluded");
+  w.ChrtDiagram->replot();
+  EXPECT_EQ(w.diagram()->backgroundKey(), background);  // the lines are not drawn again for an edit
   // A radar stretch excluded moves the pressures above it.
   w.PageControlTxt->setCurrentWidget(w.tsCRDTxt);
   w.lbxCRD->SelectRows(200, 900);
@@ -152,6 +155,13 @@ TEST_F(DiagramWindowTest, ClickHoverZoomAndPictures) {
   EXPECT_FALSE(w.ChrtDiagram->isZoomed());
   EXPECT_EQ(w.ChrtDiagram->xAxis->range(), x);
   EXPECT_EQ(w.ChrtDiagram->yAxis->range(), y);
+  // A new size: the background lines are drawn anew, and the whole diagram shown.
+  const qint64 drawn = w.diagram()->backgroundKey();
+  w.resize(w.width() + 120, w.height() + 60);
+  QApplication::processEvents();
+  w.ChrtDiagram->replot();
+  EXPECT_NE(w.diagram()->backgroundKey(), drawn);
+  EXPECT_NEAR(w.ChrtDiagram->yAxis->range().upper, std::log(dv::diagram::kPressureBottom), 1e-9);
 
   // "Диаграмма" keeps it as a picture and as a PDF.
   for (const char* name : {"diagram.png", "diagram.pdf"}) {
