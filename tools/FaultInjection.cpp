@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "SampleAscent.h"
+#include "check/PhysicsRules.h"
 
 namespace dvtools {
 
@@ -69,7 +70,8 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
   std::vector<int> kinds;
   for (int r = 0; r < dv::kRuleCount; ++r) {
     const auto rule = static_cast<CheckRule>(r);
-    if (rule != CheckRule::TimeDrift && rule != CheckRule::TuTimeFailure && rule != CheckRule::CrdTimeFailure)
+    if (rule != CheckRule::TimeDrift && rule != CheckRule::TuTimeFailure && rule != CheckRule::CrdTimeFailure &&
+        !IsPhysicsRule(rule))
       kinds.push_back(r);
   }
   for (int k = kSaturation; k <= kFarAngle; ++k) kinds.push_back(k);
@@ -217,6 +219,10 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
       case CheckRule::TimeDrift:
       case CheckRule::TuTimeFailure:
       case CheckRule::CrdTimeFailure:
+      case CheckRule::Superadiabatic:
+      case CheckRule::SharpInversion:
+      case CheckRule::Supersaturation:
+      case CheckRule::WindShear:
         break;
     }
     faults.push_back({rule, first, last});
@@ -250,6 +256,72 @@ std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std:
   return faults;
 }
 
+bool IsPhysicsRule(dv::CheckRule rule) {
+  return rule == CheckRule::Superadiabatic || rule == CheckRule::SharpInversion ||
+         rule == CheckRule::Supersaturation || rule == CheckRule::WindShear;
+}
+
+std::vector<InjectedFault> InjectPhysicsFaults(dv::TuArray& tu, dv::CrdArray& crd, std::uint32_t seed) {
+  Dice dice(seed * 7919u + 17u);
+  std::vector<InjectedFault> faults;
+  // Four stretches of 300 rows of their own: the dead humidity sensor in the
+  // troposphere (before 1,800 s), the others anywhere but the radar dropout.
+  const int low = dice.Int(0, 4);  // one of the stretches 300-1800
+  std::vector<int> high;
+  for (int a = 1800; a + 300 <= 6300; a += 300)
+    if (a + 300 <= 4150 || a >= 4350) high.push_back(a);
+  for (std::size_t i = high.size(); i > 1; --i)
+    std::swap(high[i - 1], high[static_cast<std::size_t>(dice.Int(0, static_cast<int>(i) - 1))]);
+  const int starts[] = {300 + 300 * low, high[0], high[1], high[2]};
+  const CheckRule rules[] = {CheckRule::Supersaturation, CheckRule::Superadiabatic, CheckRule::SharpInversion,
+                             CheckRule::WindShear};
+  for (int k = 0; k < 4; ++k) {
+    const int first = starts[k] + dice.Int(40, 80);
+    int last = first;
+    switch (rules[k]) {
+      case CheckRule::Supersaturation: {
+        // A dead humidity sensor: 0-1 % for 150-250 s.
+        last = first + dice.Int(150, 250);
+        for (int i = first; i <= last; ++i) tu[i].U = static_cast<float>(dice.Between(0, 1));
+        break;
+      }
+      case CheckRule::Superadiabatic: {
+        // A warm or cold blob of 3-6 °C over 20-60 s, smooth at both ends.
+        last = first + dice.Int(20, 60);
+        const double size = dice.Sign() * dice.Between(3, 6);
+        for (int i = first; i <= last; ++i) {
+          const double s = std::sin(std::numbers::pi * (i - first) / (last - first));
+          tu[i].T += static_cast<float>(size * s * s);
+        }
+        break;
+      }
+      case CheckRule::SharpInversion: {
+        // A warm layer of 3-6 °C that starts from one record to the next, for 20-60 s.
+        const int end = first + dice.Int(20, 60);
+        const double size = dice.Between(3, 6);
+        for (int i = first; i <= end; ++i) tu[i].T += static_cast<float>(size);
+        break;
+      }
+      default: {
+        // The range or the azimuth drifting 40-70 m/s off for 60-120 s, then
+        // staying that far off: the radar wind bends by as much within its window.
+        const int len = dice.Int(60, 120);
+        last = first + len;
+        const double rate = dice.Sign() * dice.Between(40, 70);
+        const bool range = dice.Sign() > 0;
+        for (int i = first; i < crd.Count(); ++i) {
+          const double metres = rate * std::min(i - first, len);
+          if (range) crd[i].SR += metres;
+          else crd[i].Az += metres / std::max(1.0, crd[i].SR * std::cos(crd[i].El / kRadToDeg)) * kRadToDeg;
+        }
+        break;
+      }
+    }
+    faults.push_back({rules[k], first, last});
+  }
+  return faults;
+}
+
 bool IsFound(const InjectedFault& fault, const std::vector<dv::Finding>& findings) {
   // Rules over a window may start or end a window away from the fault.
   const bool windowed = fault.rule == CheckRule::AscentRate || fault.rule == CheckRule::HeightFall ||
@@ -263,27 +335,35 @@ bool IsFound(const InjectedFault& fault, const std::vector<dv::Finding>& finding
 }
 
 DetectionScore ScoreRules(const dv::TuArray& tu, const dv::CrdArray& crd, int variants,
-                          const dv::CheckThresholds& limits) {
+                          const dv::CheckThresholds& limits, const dv::InitialData* info) {
   DetectionScore score;
   score.cleanPoints = tu.Count() + crd.Count();
-  for (const dv::Finding& f : dv::RunChecks(tu, crd, limits)) ++score.rules[static_cast<int>(f.rule)].cleanFindings;
+  // With the initial data, the physics rules too, and their own faulted copies.
+  const auto check = [&](const dv::TuArray& t, const dv::CrdArray& c) {
+    return info ? dv::RunAllChecks(t, c, *info, limits) : dv::RunChecks(t, c, limits);
+  };
+  for (const dv::Finding& f : check(tu, crd)) ++score.rules[static_cast<int>(f.rule)].cleanFindings;
   for (int seed = 1; seed <= variants; ++seed) {
-    dv::TuArray t(tu.Count());
-    dv::CrdArray c(crd.Count());
-    t.Assign(tu);
-    c.Assign(crd);
-    const std::vector<InjectedFault> faults = InjectFaults(t, c, static_cast<std::uint32_t>(seed));
-    const std::vector<dv::Finding> findings = dv::RunChecks(t, c, limits);
-    for (const InjectedFault& f : faults) {
-      RuleScore& r = score.rules[static_cast<int>(f.rule)];
-      const bool found = IsFound(f, findings);
-      ++r.injected;
-      r.found += found ? 1 : 0;
-      if (!f.kind) continue;
-      auto k = std::find_if(score.kinds.begin(), score.kinds.end(), [&](const KindScore& s) { return s.kind == f.kind; });
-      if (k == score.kinds.end()) k = score.kinds.insert(score.kinds.end(), KindScore{f.kind});
-      ++k->injected;
-      k->found += found ? 1 : 0;
+    for (bool physics : {false, true}) {
+      if (physics && !info) continue;
+      dv::TuArray t(tu.Count());
+      dv::CrdArray c(crd.Count());
+      t.Assign(tu);
+      c.Assign(crd);
+      const auto s = static_cast<std::uint32_t>(seed);
+      const std::vector<InjectedFault> faults = physics ? InjectPhysicsFaults(t, c, s) : InjectFaults(t, c, s);
+      const std::vector<dv::Finding> findings = check(t, c);
+      for (const InjectedFault& f : faults) {
+        RuleScore& r = score.rules[static_cast<int>(f.rule)];
+        const bool found = IsFound(f, findings);
+        ++r.injected;
+        r.found += found ? 1 : 0;
+        if (!f.kind) continue;
+        auto k = std::find_if(score.kinds.begin(), score.kinds.end(), [&](const KindScore& x) { return x.kind == f.kind; });
+        if (k == score.kinds.end()) k = score.kinds.insert(score.kinds.end(), KindScore{f.kind});
+        ++k->injected;
+        k->found += found ? 1 : 0;
+      }
     }
   }
   return score;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "check/CheckRules.h"
+#include "flight/InfoFile.h"
 #include "flight/Points.h"
 
 namespace dvtools {
@@ -24,6 +25,12 @@ struct InjectedFault {
 // range spike just after a radar dropout and an elevation spike at long range.
 // The clean arrays must hold a 1-s flight of at least 7,000 records.
 std::vector<InjectedFault> InjectFaults(dv::TuArray& tu, dv::CrdArray& crd, std::uint32_t seed);
+
+// The physics rules' faults, one of each, in a copy of their own: a dead dry
+// humidity sensor, a warm or cold blob, a warm layer starting from one record to
+// the next, and a range drift that bends the wind.
+std::vector<InjectedFault> InjectPhysicsFaults(dv::TuArray& tu, dv::CrdArray& crd, std::uint32_t seed);
+bool IsPhysicsRule(dv::CheckRule rule);
 
 // Whether a finding of the fault's rule, in its file, overlaps its rows (with
 // the slack the rule's own window gives).
@@ -44,8 +51,9 @@ struct DetectionScore {
   std::vector<KindScore> kinds;  // the harder forms, each counted in its rule's score too
   int cleanPoints = 0;  // telemetry and coordinate points of the clean flight
 };
-// The rules on `variants` faulted copies (seeds 1..variants) and on the clean flight.
+// The rules on `variants` faulted copies (seeds 1..variants) and on the clean
+// flight; with `info` the physics rules as well, on copies with their faults.
 DetectionScore ScoreRules(const dv::TuArray& tu, const dv::CrdArray& crd, int variants,
-                          const dv::CheckThresholds& limits = {});
+                          const dv::CheckThresholds& limits = {}, const dv::InitialData* info = nullptr);
 
 }  // namespace dvtools

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   }
   const dv::TuArray& tu = flight.Points.TuPoints;
   const dv::CrdArray& crd = flight.Points.CrdPoints;
-  const dvtools::DetectionScore score = dvtools::ScoreRules(tu, crd, variants);
+  const dvtools::DetectionScore score = dvtools::ScoreRules(tu, crd, variants, {}, &flight.Info);
   std::printf("%-24s %8s %6s %7s %6s %10s\n", "rule", "injected", "found", "share", "clean", "per 2000");
   int injected = 0, found = 0, clean = 0;
   for (int r = 0; r < dv::kRuleCount; ++r) {

@@ -774,6 +774,10 @@ const RuleInfo& InfoOf(CheckRule rule) {
       {"U вне пределов", "u_range", CheckFile::Tu, TuValue::U, 1, "%", true},
       {"Сбой времени tu", "tu_time_failure", CheckFile::Tu, TuValue::Both, 2, "с", false},
       {"Сбой времени crd", "crd_time_failure", CheckFile::Crd, TuValue::None, 2, "с", false},
+      {"Сверхадиабатический слой", "superadiabatic", CheckFile::Tu, TuValue::T, 1, "K", true},
+      {"Резкая инверсия", "sharp_inversion", CheckFile::Tu, TuValue::T, 1, "°C/100 м", true},
+      {"Пересыщение / сухость", "supersaturation", CheckFile::Tu, TuValue::U, 1, "%", true},
+      {"Сдвиг ветра", "wind_shear", CheckFile::Crd, TuValue::None, 3, "1/с", true},
   }};
   return rules[static_cast<std::size_t>(rule)];
 }
@@ -802,6 +806,17 @@ const std::vector<ThresholdKey>& ThresholdKeys() {
       {"Gap", &CheckThresholds::gap},
       {"DriftWindow", &CheckThresholds::driftWindow},
       {"Drift", &CheckThresholds::drift},
+      {"SurfaceLayer", &CheckThresholds::surfaceLayer},
+      {"Superadiabatic", &CheckThresholds::superadiabatic},
+      {"SuperadiabaticDepth", &CheckThresholds::superadiabaticDepth},
+      {"InversionRise", &CheckThresholds::inversionRise},
+      {"InversionGradient", &CheckThresholds::inversionGradient},
+      {"InversionDepth", &CheckThresholds::inversionDepth},
+      {"IceOver", &CheckThresholds::iceOver},
+      {"DryU", &CheckThresholds::dryU},
+      {"DryTime", &CheckThresholds::dryTime},
+      {"WindShear", &CheckThresholds::windShear},
+      {"ShearDepth", &CheckThresholds::shearDepth},
   };
   return keys;
 }
@@ -835,10 +850,14 @@ std::vector<Finding> RunChecks(const TuArray& tu, const CoordinateChecks& coordi
   Drift(tuTimes, c.times, limits, out);
   Findings crdOut(all, CheckFile::Crd);
   c.order.report(CheckRule::CrdTimeFailure, crdOut);
-  std::sort(all.begin(), all.end(), [](const Finding& a, const Finding& b) {
+  SortFindings(all);
+  return all;
+}
+
+void SortFindings(std::vector<Finding>& findings) {
+  std::sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
     return std::tie(a.firstTime, a.rule, a.firstRow) < std::tie(b.firstTime, b.rule, b.firstRow);
   });
-  return all;
 }
 
 std::vector<Finding> RunChecks(const FlightPoints& points, const CheckThresholds& limits) {

@@ -39,8 +39,13 @@ enum class CheckRule : std::uint8_t {
   URange,        // a humidity beyond saturation (or below zero) by more than the sensor allows
   TuTimeFailure,   // the first time that runs backwards, as the open reports it
   CrdTimeFailure,
+  // The sounding as air, on the profile (with P0 known):
+  Superadiabatic,   // potential temperature falling with height above the surface layer
+  SharpInversion,   // a warming with height faster than any real inversion
+  Supersaturation,  // beyond saturation over ice, or a dead dry sensor below the tropopause
+  WindShear,        // the radar wind sheared beyond any jet
 };
-inline constexpr int kRuleCount = static_cast<int>(CheckRule::CrdTimeFailure) + 1;
+inline constexpr int kRuleCount = static_cast<int>(CheckRule::WindShear) + 1;
 
 // Which of a telemetry point's two values a rule is about.
 enum class TuValue : std::uint8_t { None, T, U, Both };
@@ -94,6 +99,19 @@ struct CheckThresholds {
   double gapMerge = 60.0;      // s between gaps that are told as one
   double driftWindow = 600.0;  // s over which the two clocks are compared
   double drift = 1.0;          // s the clocks may part within one window
+  // The physics rules. Natural structure stays under them: above the surface
+  // layer θ seldom falls even 1 K, and a jet's shear stays under 0.05 1/s.
+  double surfaceLayer = 500.0;        // m above the station the surface layer takes
+  double superadiabatic = 2.0;        // K of θ falling within the depth below
+  double superadiabaticDepth = 300.0; // m
+  double inversionRise = 2.5;         // K of warming, at least
+  double inversionGradient = 20.0;    // °C per 100 m: the sensor's own lag spreads a real one wider
+  double inversionDepth = 50.0;       // m over which the warming is looked for
+  double iceOver = 60.0;              // % over saturation over ice, beyond cirrus's own
+  double dryU = 1.0;                  // % a humidity sensor reads when dead
+  double dryTime = 120.0;             // s it must read so below the tropopause
+  double windShear = 0.06;            // 1/s of the radar wind over the shear depth
+  double shearDepth = 300.0;          // m
 };
 
 // The configuration keys of the thresholds (section "[CHECK]").
@@ -126,6 +144,9 @@ class CoordinateChecks {
 };
 // The same as RunChecks over the telemetry and the coordinates `crd` was made from.
 std::vector<Finding> RunChecks(const TuArray& tu, const CoordinateChecks& crd, const CheckThresholds& limits);
+
+// By time, then by rule and row, as every list of findings is kept.
+void SortFindings(std::vector<Finding>& findings);
 
 // The columns a finding is shown with: rule, rows, times, value, threshold.
 struct FindingColumns {

@@ -48,11 +48,14 @@ std::vector<SeriesId> SeriesOf(CheckRule rule) {
     case CheckRule::TSpike:
     case CheckRule::TJump:
     case CheckRule::TStuck:
-    case CheckRule::TRange: return {SeriesId::T};
+    case CheckRule::TRange:
+    case CheckRule::Superadiabatic:
+    case CheckRule::SharpInversion: return {SeriesId::T};
     case CheckRule::USpike:
     case CheckRule::UJump:
     case CheckRule::UStuck:
-    case CheckRule::URange: return {SeriesId::U};
+    case CheckRule::URange:
+    case CheckRule::Supersaturation: return {SeriesId::U};
     case CheckRule::TuGap:
     case CheckRule::TuTimeFailure:
     case CheckRule::TuRepeat:
@@ -66,7 +69,8 @@ std::vector<SeriesId> SeriesOf(CheckRule rule) {
     case CheckRule::HeightFall: return {SeriesId::Z, SeriesId::XY};
     case CheckRule::CrdGap:
     case CheckRule::CrdRepeat:
-    case CheckRule::CrdTimeFailure: return {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY};
+    case CheckRule::CrdTimeFailure:
+    case CheckRule::WindShear: return {SeriesId::SR, SeriesId::Az, SeriesId::El, SeriesId::XY};
   }
   return {};
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "check/PhysicsRules.h"
+
 namespace dv {
 
 namespace {
@@ -75,13 +77,23 @@ void FlightProducts::Changed(const FlightChange& change) {
 }
 
 const std::vector<Finding>& FlightProducts::Findings() {
-  if (findingsMade_ < std::max({tuAt_, crdAt_, limitsAt_})) {
+  if (findingsMade_ < std::max({tuAt_, crdAt_, limitsAt_, infoAt_, windAt_})) {
     // A telemetry edit leaves the coordinates' rules as they were.
     if (coordinatesMade_ < std::max(crdAt_, limitsAt_)) {
       coordinates_ = CoordinateChecks(points_.CrdPoints, limits_);
       coordinatesMade_ = now_;
     }
     findings_ = RunChecks(points_.TuPoints, coordinates_, limits_);
+    // The physics rules on the sounding the edits make.
+    double tropopause = NAN;
+    for (const Level& level : Levels())
+      if (level.kind == LevelKind::Tropopause) {
+        tropopause = level.p;
+        break;
+      }
+    const double h0 = info_.StationHeightAboveSeaLevel >= -99.0 ? info_.StationHeightAboveSeaLevel : NAN;
+    for (const Finding& f : PhysicsChecks(Sounding(), points_.TuPoints, h0, tropopause, limits_)) findings_.push_back(f);
+    SortFindings(findings_);
     findingsMade_ = now_;
   }
   return findings_;

@@ -24,6 +24,9 @@ inline constexpr double kG0 = 9.80665;
 // Humidity is reported relative to water at all temperatures.
 inline double SaturationPressure(double t) { return 6.112 * std::exp(17.62 * t / (243.12 + t)); }
 
+// The same over ice (hPa), below 0 °C: 6.112·exp(22.46·t/(272.62 + t)).
+inline double SaturationPressureIce(double t) { return 6.112 * std::exp(22.46 * t / (272.62 + t)); }
+
 // The dew point (°C) of air at t °C and relative humidity u %: the same formula solved for t.
 inline double DewPoint(double t, double u) {
   const double l = std::log(u / 100.0) + 17.62 * t / (243.12 + t);  // ln(e/6.112)

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "FaultInjection.h"
+#include "check/PhysicsRules.h"
 #include "check/RemoveFound.h"
 #include "flight/PointFiles.h"
 
@@ -13,16 +14,19 @@ namespace {
 struct Sample {
   dv::TuArray tu{7201};
   dv::CrdArray crd{7201};
+  dv::InitialData info;
   Sample() {
     const std::string base = std::string(DEVIRARAV_EXAMPLES) + "/20251014-1130";
     dv::ReadTu(base + ".tu", tu);
     dv::ReadCrd(base + ".crd", crd);
+    dv::ReadInfo(base + ".info", true, info);
   }
 };
 
 TEST(DetectionTest, FiftyFaultedCopiesFoundAndTheCleanFlightLeftAlmostAlone) {
   const Sample s;
-  const dvtools::DetectionScore score = dvtools::ScoreRules(s.tu, s.crd, 50);
+  // The physics rules too, on copies with their own faults.
+  const dvtools::DetectionScore score = dvtools::ScoreRules(s.tu, s.crd, 50, {}, &s.info);
   int clean = 0;
   for (int r = 0; r < dv::kRuleCount; ++r) {
     const dvtools::RuleScore& rule = score.rules[static_cast<std::size_t>(r)];
@@ -52,19 +56,28 @@ TEST(DetectionTest, FiftyFaultedCopiesFoundAndTheCleanFlightLeftAlmostAlone) {
 // new appears where the points were.
 TEST(DetectionTest, TakingOutWhatWasFoundFindsNothingNew) {
   const Sample s;
-  for (std::uint32_t seed = 1; seed <= 10; ++seed) {
-    dv::FlightPoints points;
-    points.TuPoints.Assign(s.tu);
-    points.CrdPoints.Assign(s.crd);
-    dvtools::InjectFaults(points.TuPoints, points.CrdPoints, seed);
-    const auto before = dv::RunChecks(points, {});
-    ASSERT_TRUE(dv::RemoveFoundStep(points, before)) << seed;
-    for (const dv::Finding& f : dv::RunChecks(points, {})) {
-      const bool seen = std::any_of(before.begin(), before.end(), [&](const dv::Finding& b) {
-        return b.rule == f.rule && b.file == f.file && b.firstRow == f.firstRow && b.lastRow == f.lastRow;
-      });
-      EXPECT_TRUE(seen) << "seed " << seed << ": " << dv::InfoOf(f.rule).name << " " << f.firstRow << "-" << f.lastRow;
-      EXPECT_TRUE(dv::RemovableRows(f).empty()) << "seed " << seed << ": " << dv::InfoOf(f.rule).name;
+  for (bool physics : {false, true}) {
+    for (std::uint32_t seed = 1; seed <= 10; ++seed) {
+      dv::FlightPoints points;
+      points.TuPoints.Assign(s.tu);
+      points.CrdPoints.Assign(s.crd);
+      if (physics) dvtools::InjectPhysicsFaults(points.TuPoints, points.CrdPoints, seed);
+      else dvtools::InjectFaults(points.TuPoints, points.CrdPoints, seed);
+      // (A classic fault's step taken out leaves its plateau, which the physics
+      // rules then see as a layer of its own: those are checked on their faults.)
+      const auto check = [&] {
+        return physics ? dv::RunAllChecks(points.TuPoints, points.CrdPoints, s.info, {}) : dv::RunChecks(points, {});
+      };
+      const auto before = check();
+      ASSERT_TRUE(dv::RemoveFoundStep(points, before)) << seed;
+      for (const dv::Finding& f : check()) {
+        const bool seen = std::any_of(before.begin(), before.end(), [&](const dv::Finding& b) {
+          return b.rule == f.rule && b.file == f.file && b.firstRow == f.firstRow && b.lastRow == f.lastRow;
+        });
+        EXPECT_TRUE(seen) << "seed " << seed << " physics " << physics << ": " << dv::InfoOf(f.rule).name << " "
+                          << f.firstRow << "-" << f.lastRow;
+        EXPECT_TRUE(dv::RemovableRows(f).empty()) << "seed " << seed << ": " << dv::InfoOf(f.rule).name;
+      }
     }
   }
 }
@@ -76,9 +89,10 @@ TEST(DetectionTest, InjectionIsSeededAndEveryFaultIsWhereItSays) {
   t1.Assign(s.tu), t2.Assign(s.tu), c1.Assign(s.crd), c2.Assign(s.crd);
   const auto a = dvtools::InjectFaults(t1, c1, 7);
   const auto b = dvtools::InjectFaults(t2, c2, 7);
-  // Every rule's fault but the time failures (the clock's among them), the four
-  // harder forms, and the dropout one of them brings.
-  ASSERT_EQ(a.size(), static_cast<std::size_t>(dv::kRuleCount - 2 + 4 + 1));
+  // Every rule's fault but the time failures (the clock's among them) and the
+  // physics rules' (a copy of their own), the four harder forms, and the dropout
+  // one of them brings.
+  ASSERT_EQ(a.size(), static_cast<std::size_t>(dv::kRuleCount - 2 - 4 + 4 + 1));
   for (std::size_t i = 0; i < a.size(); ++i) {
     EXPECT_EQ(a[i].rule, b[i].rule);
     EXPECT_EQ(a[i].firstRow, b[i].firstRow);

@@ -1,0 +1,221 @@
+#include "check/PhysicsRules.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "thermo/Thermo.h"
+#include "wind/Wind.h"
+
+namespace dv {
+
+namespace {
+
+// The median of up to 7 values around each one: a lone bad sample is the spike
+// rules' to find, and the height's noise moves θ by tenths of a kelvin.
+std::vector<double> Median7(const std::vector<double>& v) {
+  std::vector<double> out(v.size());
+  std::array<double, 7> w{};
+  const std::size_t n = v.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t from = i >= 3 ? i - 3 : 0, to = std::min(n, i + 4);
+    const std::size_t m = to - from;
+    std::copy(v.begin() + static_cast<std::ptrdiff_t>(from), v.begin() + static_cast<std::ptrdiff_t>(to), w.begin());
+    std::nth_element(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(m / 2), w.begin() + static_cast<std::ptrdiff_t>(m));
+    out[i] = w[m / 2];
+  }
+  return out;
+}
+
+// The profile's points with a temperature, above the surface layer.
+struct Air {
+  std::vector<double> z, t, theta, time;
+};
+
+// The telemetry rows whose times lie within [from, to] (the nearest one when none does).
+std::pair<int, int> TuRowsOf(const TuArray& tu, double from, double to) {
+  // Times run forward but for time failures, which the other rules name.
+  int lo = 0, hi = tu.Count();
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (tu[mid].Time < from) lo = mid + 1;
+    else hi = mid;
+  }
+  int first = -1, last = -1;
+  for (int i = lo; i < tu.Count() && tu[i].Time <= to; ++i) {
+    if (first < 0) first = i;
+    last = i;
+  }
+  if (first < 0) first = last = std::min(lo, tu.Count() - 1);
+  return {first, last};
+}
+
+// Reports the runs of flagged points: each with its largest value and the
+// points that value was taken between (a layer's bottom and top).
+struct Flag {
+  bool on = false;
+  double value = 0;
+  std::size_t from = 0, to = 0;  // the layer's points
+};
+template <typename Report>
+void Runs(const std::vector<Flag>& flags, Report report) {
+  for (std::size_t i = 0; i < flags.size();) {
+    if (!flags[i].on) {
+      ++i;
+      continue;
+    }
+    Flag worst = flags[i];
+    std::size_t from = flags[i].from, to = flags[i].to;
+    for (; i < flags.size() && flags[i].on; ++i) {
+      if (flags[i].value > worst.value) worst = flags[i];
+      from = std::min(from, flags[i].from);
+      to = std::max(to, flags[i].to);
+    }
+    report(worst, from, to);
+  }
+}
+
+}  // namespace
+
+std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, double stationHeight,
+                                   double tropopause, const CheckThresholds& l) {
+  std::vector<Finding> out;
+  const auto& pts = profile.points;
+  if (!profile.pressureKnown || pts.empty() || tu.Count() == 0) return out;
+  const double z0 = std::isfinite(stationHeight) ? stationHeight : pts.front().z;
+  const auto tuFinding = [&](CheckRule rule, double t1, double t2, double value, double threshold) {
+    const auto [first, last] = TuRowsOf(tu, t1, t2);
+    out.push_back({rule, CheckFile::Tu, first, last, tu[first].Time, tu[last].Time, value, threshold});
+  };
+
+  // --- temperature in height, above the surface layer
+  std::vector<std::size_t> at;  // profile points taken
+  std::vector<double> theta, temp;
+  for (std::size_t k = 0; k < pts.size(); ++k) {
+    const ProfilePoint& q = pts[k];
+    if (!std::isfinite(q.T) || q.z - z0 < l.surfaceLayer) continue;
+    at.push_back(k);
+    theta.push_back(thermo::PotentialTemperature(q.T, q.p));
+    temp.push_back(q.T);
+  }
+  const std::vector<double> th = Median7(theta), ts = Median7(temp);
+  const std::size_t n = at.size();
+  std::vector<Flag> superadiabatic(n), inversion(n);
+  // Looking back over the layer depth: the warmest θ below (a fall), the
+  // coldest T below (a rise). Windows move with the height, which mostly grows.
+  std::size_t from = 0, fromInv = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double z = pts[at[i]].z;
+    while (from < i && z - pts[at[from]].z > l.superadiabaticDepth) ++from;
+    while (fromInv < i && z - pts[at[fromInv]].z > l.inversionDepth) ++fromInv;
+    for (std::size_t j = from; j < i; ++j) {
+      // Gaps in the telemetry make no layer.
+      if (pts[at[i]].time - pts[at[j]].time > kProfileTuGap) continue;
+      const double fall = th[j] - th[i];
+      if (fall > l.superadiabatic && pts[at[j]].z < z && fall > superadiabatic[i].value)
+        superadiabatic[i] = {true, fall, j, i};
+    }
+    for (std::size_t j = fromInv; j < i; ++j) {
+      const double dz = z - pts[at[j]].z, rise = ts[i] - ts[j];
+      if (dz <= 0 || rise < l.inversionRise || pts[at[i]].time - pts[at[j]].time > kProfileTuGap) continue;
+      const double gradient = rise / dz * 100.0;  // °C per 100 m
+      if (gradient > l.inversionGradient && gradient > inversion[i].value) inversion[i] = {true, gradient, j, i};
+    }
+  }
+  // A fall (or rise) from point j to point i has a faulty side: a warm bump
+  // below it or a cold dip above it (for a rise, the other way round). The
+  // side whose values come back to the other end's level within the depth is
+  // the bump or the dip, and is named with the layer; the air on the other
+  // side goes on as it was and is left alone.
+  const auto layer = [&](const std::vector<double>& v, std::size_t j, std::size_t i) {
+    const double high = std::max(v[j], v[i]), low = std::min(v[j], v[i]), mid = (high + low) / 2;
+    const bool fall = v[j] > v[i];
+    std::size_t a = j, b = i;
+    std::size_t k = j;
+    while (k > 0 && pts[at[j]].z - pts[at[k - 1]].z <= l.superadiabaticDepth && (fall ? v[k - 1] > mid : v[k - 1] < mid)) --k;
+    if (k > 0 && pts[at[j]].z - pts[at[k - 1]].z <= l.superadiabaticDepth) a = k;
+    k = i;
+    while (k + 1 < n && pts[at[k + 1]].z - pts[at[i]].z <= l.superadiabaticDepth && (fall ? v[k + 1] < mid : v[k + 1] > mid)) ++k;
+    if (k + 1 < n && pts[at[k + 1]].z - pts[at[i]].z <= l.superadiabaticDepth) b = k;
+    return std::pair(a, b);
+  };
+  Runs(superadiabatic, [&](const Flag& f, std::size_t, std::size_t) {
+    const auto [a, b] = layer(th, f.from, f.to);
+    tuFinding(CheckRule::Superadiabatic, pts[at[a]].time, pts[at[b]].time, f.value, l.superadiabatic);
+  });
+  Runs(inversion, [&](const Flag& f, std::size_t, std::size_t) {
+    const auto [a, b] = layer(ts, f.from, f.to);
+    tuFinding(CheckRule::SharpInversion, pts[at[a]].time, pts[at[b]].time, f.value, l.inversionGradient);
+  });
+
+  // --- humidity: over ice beyond what the air holds, or a dead dry sensor below the tropopause
+  {
+    std::vector<Flag> ice(pts.size());
+    for (std::size_t k = 0; k < pts.size(); ++k) {
+      const ProfilePoint& q = pts[k];
+      if (!std::isfinite(q.T) || !std::isfinite(q.U) || q.T >= 0) continue;
+      const double overIce = q.U * thermo::SaturationPressure(q.T) / thermo::SaturationPressureIce(q.T);
+      if (overIce > 100.0 + l.iceOver) ice[k] = {true, overIce, k, k};
+    }
+    Runs(ice, [&](const Flag& f, std::size_t a, std::size_t b) {
+      tuFinding(CheckRule::Supersaturation, pts[a].time, pts[b].time, f.value, 100.0 + l.iceOver);
+    });
+    const double below = std::isfinite(tropopause) ? tropopause : 0.0;
+    std::size_t k = 0;
+    while (k < pts.size()) {
+      const auto dry = [&](const ProfilePoint& q) { return std::isfinite(q.U) && q.U <= l.dryU && q.p > below; };
+      if (!dry(pts[k])) {
+        ++k;
+        continue;
+      }
+      std::size_t e = k;
+      double most = pts[k].U;
+      while (e + 1 < pts.size() && dry(pts[e + 1])) most = std::max<double>(most, pts[++e].U);
+      if (pts[e].time - pts[k].time >= l.dryTime) tuFinding(CheckRule::Supersaturation, pts[k].time, pts[e].time, most, l.dryU);
+      k = e + 1;
+    }
+  }
+
+  // --- the radar wind's shear over the shear depth, after the launch has settled
+  {
+    std::vector<std::size_t> w;
+    for (std::size_t k = 0; k < pts.size(); ++k)
+      if (std::isfinite(pts[k].windU) && std::isfinite(pts[k].windV) && pts[k].time >= l.settleTime) w.push_back(k);
+    std::vector<Flag> shear(w.size());
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+      const ProfilePoint& q = pts[w[i]];
+      // The highest point at least the depth below.
+      while (j + 1 < i && q.z - pts[w[j + 1]].z >= l.shearDepth) ++j;
+      const ProfilePoint& b = pts[w[j]];
+      const double dz = q.z - b.z;
+      if (j >= i || dz < l.shearDepth || dz > 2 * l.shearDepth || q.time - b.time > kProfileCrdGap) continue;
+      const double s = std::hypot(q.windU - b.windU, q.windV - b.windV) / dz;
+      if (s > l.windShear) shear[i] = {true, s, j, i};
+    }
+    Runs(shear, [&](const Flag& f, std::size_t, std::size_t) {
+      const ProfilePoint& a = pts[w[f.from]];
+      const ProfilePoint& b = pts[w[f.to]];
+      out.push_back({CheckRule::WindShear, CheckFile::Crd, a.row, b.row, a.time, b.time, f.value, l.windShear});
+    });
+  }
+  return out;
+}
+
+std::vector<Finding> RunAllChecks(const TuArray& tu, const CrdArray& crd, const InitialData& info,
+                                  const CheckThresholds& limits) {
+  std::vector<Finding> all = RunChecks(tu, crd, limits);
+  const Profile profile = ComputeProfile(tu, crd, info, ComputeWind(crd, WindSettings{}));
+  double tropopause = NAN;
+  for (const Level& level : ComputeLevels(profile, tu, info))
+    if (level.kind == LevelKind::Tropopause) {
+      tropopause = level.p;
+      break;
+    }
+  const double h0 = info.StationHeightAboveSeaLevel >= -99.0 ? info.StationHeightAboveSeaLevel : NAN;
+  for (Finding& f : PhysicsChecks(profile, tu, h0, tropopause, limits)) all.push_back(f);
+  SortFindings(all);
+  return all;
+}
+
+}  // namespace dv
