@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <deque>
 
 #include "thermo/Thermo.h"
 #include "wind/Wind.h"
@@ -15,22 +16,35 @@ namespace {
 // rules' to find, and the height's noise moves θ by tenths of a kelvin.
 std::vector<double> Median7(const std::vector<double>& v) {
   std::vector<double> out(v.size());
-  std::array<double, 7> w{};
   const std::size_t n = v.size();
+  // Seven values sorted by a network of 16 compare-exchanges: no branch to
+  // mispredict on noisy data.
+  static constexpr std::array<std::array<int, 2>, 16> kNetwork = {{{0, 6}, {2, 3}, {4, 5}, {0, 2}, {1, 4}, {3, 6},
+                                                                   {0, 1}, {2, 5}, {3, 4}, {1, 2}, {4, 6}, {2, 3},
+                                                                   {4, 5}, {1, 2}, {3, 4}, {5, 6}}};
   for (std::size_t i = 0; i < n; ++i) {
     const std::size_t from = i >= 3 ? i - 3 : 0, to = std::min(n, i + 4);
-    const std::size_t m = to - from;
-    std::copy(v.begin() + static_cast<std::ptrdiff_t>(from), v.begin() + static_cast<std::ptrdiff_t>(to), w.begin());
-    std::nth_element(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(m / 2), w.begin() + static_cast<std::ptrdiff_t>(m));
+    std::array<double, 7> w{};
+    if (to - from == 7) {
+      std::copy(v.begin() + static_cast<std::ptrdiff_t>(from), v.begin() + static_cast<std::ptrdiff_t>(to), w.begin());
+      for (const auto& [a, b] : kNetwork) {
+        const double lo = std::min(w[a], w[b]), hi = std::max(w[a], w[b]);
+        w[a] = lo, w[b] = hi;
+      }
+      out[i] = w[3];
+      continue;
+    }
+    // Near the ends, fewer.
+    std::size_t m = 0;
+    for (std::size_t k = from; k < to; ++k) {
+      std::size_t at = m++;
+      for (; at > 0 && w[at - 1] > v[k]; --at) w[at] = w[at - 1];
+      w[at] = v[k];
+    }
     out[i] = w[m / 2];
   }
   return out;
 }
-
-// The profile's points with a temperature, above the surface layer.
-struct Air {
-  std::vector<double> z, t, theta, time;
-};
 
 // The telemetry rows whose times lie within [from, to] (the nearest one when none does).
 std::pair<int, int> TuRowsOf(const TuArray& tu, double from, double to) {
@@ -101,26 +115,35 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
   const std::vector<double> th = Median7(theta), ts = Median7(temp);
   const std::size_t n = at.size();
   std::vector<Flag> superadiabatic(n), inversion(n);
-  // Looking back over the layer depth: the warmest θ below (a fall), the
-  // coldest T below (a rise). Windows move with the height, which mostly grows.
-  std::size_t from = 0, fromInv = 0;
+  // Over the layer depth below each point: the warmest θ (a fall from it) and
+  // the coldest T (a rise from it), kept in monotonic queues as the window
+  // moves up; a gap in the telemetry starts the windows afresh.
+  std::deque<std::size_t> warmest, coldest;
   for (std::size_t i = 0; i < n; ++i) {
     const double z = pts[at[i]].z;
-    while (from < i && z - pts[at[from]].z > l.superadiabaticDepth) ++from;
-    while (fromInv < i && z - pts[at[fromInv]].z > l.inversionDepth) ++fromInv;
-    for (std::size_t j = from; j < i; ++j) {
-      // Gaps in the telemetry make no layer.
-      if (pts[at[i]].time - pts[at[j]].time > kProfileTuGap) continue;
+    if (i > 0 && pts[at[i]].time - pts[at[i - 1]].time > kProfileTuGap) warmest.clear(), coldest.clear();
+    while (!warmest.empty() && z - pts[at[warmest.front()]].z > l.superadiabaticDepth) warmest.pop_front();
+    while (!coldest.empty() && z - pts[at[coldest.front()]].z > l.inversionDepth) coldest.pop_front();
+    if (!warmest.empty()) {
+      const std::size_t j = warmest.front();
       const double fall = th[j] - th[i];
-      if (fall > l.superadiabatic && pts[at[j]].z < z && fall > superadiabatic[i].value)
-        superadiabatic[i] = {true, fall, j, i};
+      if (fall > l.superadiabatic) superadiabatic[i] = {true, fall, j, i};
     }
-    for (std::size_t j = fromInv; j < i; ++j) {
-      const double dz = z - pts[at[j]].z, rise = ts[i] - ts[j];
-      if (dz <= 0 || rise < l.inversionRise || pts[at[i]].time - pts[at[j]].time > kProfileTuGap) continue;
-      const double gradient = rise / dz * 100.0;  // °C per 100 m
-      if (gradient > l.inversionGradient && gradient > inversion[i].value) inversion[i] = {true, gradient, j, i};
+    if (!coldest.empty()) {
+      // From the coldest point (the largest rise) and from the few just below
+      // (the steepest, where the air cools upwards as it does).
+      const std::size_t candidates[] = {coldest.front(), i - 1, i >= 2 ? i - 2 : i - 1, i >= 3 ? i - 3 : i - 1};
+      for (std::size_t j : candidates) {
+        const double dz = z - pts[at[j]].z, rise = ts[i] - ts[j];
+        if (dz > l.inversionDepth || rise < l.inversionRise) continue;
+        const double gradient = rise / std::max(dz, 0.1) * 100.0;  // °C per 100 m
+        if (gradient > l.inversionGradient && gradient > inversion[i].value) inversion[i] = {true, gradient, j, i};
+      }
     }
+    while (!warmest.empty() && th[warmest.back()] <= th[i]) warmest.pop_back();
+    warmest.push_back(i);
+    while (!coldest.empty() && ts[coldest.back()] >= ts[i]) coldest.pop_back();
+    coldest.push_back(i);
   }
   // A fall (or rise) from point j to point i has a faulty side: a warm bump
   // below it or a cold dip above it (for a rise, the other way round). The

@@ -226,3 +226,41 @@ TEST_F(CheckWindowTest, ThresholdsFromTheSettingsAndKeptThroughTheCloseTimeWrite
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CheckWindowTest, AWarmLayerFromOneRecordToTheNextIsFoundAsAirAndTakenOut) {
+  // The sample with 4 °C added to rows 3000-3040 of its telemetry.
+  const std::string base = CopyExample("20251014-1130");
+  std::string text = dvtest::ReadAll(base + ".tu");
+  std::size_t at = 0;
+  for (int line = 0; line <= 3040; ++line) {
+    if (line >= 3000) {
+      const std::size_t from = text.find('\t', at) + 1, to = text.find('\t', from);
+      text.replace(from, to - from, dv::FormatFixed(std::stod(text.substr(from, to - from)) + 4, 0, 2));
+    }
+    at = text.find("\r\n", at) + 2;
+  }
+  dvtest::WriteAll(base + ".tu", text);
+  TfmMainFrm& w = Create();
+  ASSERT_TRUE(Open(base));
+  QTest::keyClick(&w, Qt::Key_F7);
+  const int inversion = RowOf(QStringLiteral("Резкая инверсия"));
+  const int layer = RowOf(QStringLiteral("Сверхадиабатический слой"));
+  ASSERT_GE(inversion, 0);
+  ASSERT_GE(layer, 0);
+  // The warming at the layer's foot, and the fall at its top: their rows name the layer.
+  Click(inversion);
+  Click(layer, Qt::ControlModifier);
+  const auto runs = w.lbxTLM->SelectedRuns();
+  ASSERT_FALSE(runs.empty());
+  EXPECT_LE(runs.front().first, 3000);
+  EXPECT_GE(runs.back().second, 3040);
+  w.idRemoveFound->trigger();
+  EXPECT_TRUE(w.flight().Points.TuPoints[3020].TExcluded);
+  // Recomputed at once: the warm layer is gone, and with it both findings.
+  EXPECT_LT(RowOf(QStringLiteral("Резкая инверсия")), 0);
+  EXPECT_LT(RowOf(QStringLiteral("Сверхадиабатический слой")), 0);
+}
+
+}  // namespace

@@ -43,6 +43,10 @@ TEST(DetectionTest, FiftyFaultedCopiesFoundAndTheCleanFlightLeftAlmostAlone) {
   // is the real radar dropout.
   EXPECT_LE(clean * 2000, score.cleanPoints);
   EXPECT_EQ(score.rules[static_cast<int>(dv::CheckRule::CrdGap)].cleanFindings, 1);
+  // The sample's own surface layer, inversions, tropopause and jet are no physics finding.
+  for (auto rule : {dv::CheckRule::Superadiabatic, dv::CheckRule::SharpInversion, dv::CheckRule::Supersaturation,
+                    dv::CheckRule::WindShear})
+    EXPECT_EQ(score.rules[static_cast<int>(rule)].cleanFindings, 0) << dv::InfoOf(rule).name;
   // Each harder form of a fault is found on its own too.
   ASSERT_EQ(score.kinds.size(), 4u);
   for (const dvtools::KindScore& k : score.kinds) {
