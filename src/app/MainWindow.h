@@ -183,6 +183,8 @@ class TfmMainFrm : public QMainWindow {
  public:
   const std::vector<dv::Finding>& findings() const { return products_->Findings(); }
   dv::FlightProducts& products() { return *products_; }
+  // The outlines of the findings on the charts; none before the first check.
+  FindingMarks* checkMarks() const { return marks_.get(); }
   // A finding clicked in the list: its listing in front at its rows.
   void FindingClick(QTreeWidgetItem* item);
 

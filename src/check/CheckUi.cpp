@@ -24,6 +24,7 @@
 #include "charts/ArcCharts.h"
 #include "check/FindingMarks.h"
 #include "check/RemoveFound.h"
+#include "diagram/DiagramChart.h"
 #include "editing/ListingView.h"
 #include "open/Checks.h"
 
@@ -143,7 +144,10 @@ void TfmMainFrm::BuildCheckPage() {
 
 void TfmMainFrm::idCheckClick() {
   if (!lbxCheck) BuildCheckPage();
-  if (!marks_) marks_ = std::make_unique<FindingMarks>(*charts_);
+  if (!marks_) {
+    marks_ = std::make_unique<FindingMarks>(*charts_);
+    if (diagram_) marks_->SetDiagram(diagram_->edited(DiagramChart::T), diagram_->edited(DiagramChart::Td));
+  }
   checking_ = true;
   dkCheck->show();
   dkCheck->raise();

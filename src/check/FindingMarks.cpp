@@ -96,14 +96,27 @@ void FindingMarks::Mark(const std::vector<dv::Finding>& findings) {
   for (const dv::Finding& f : findings)
     for (SeriesId id : SeriesOf(f.rule))
       for (int r = f.firstRow; r <= f.lastRow; ++r) rows[static_cast<std::size_t>(id)].push_back(r);
+  for (auto& list : rows) {
+    std::sort(list.begin(), list.end());
+    list.erase(std::unique(list.begin(), list.end()), list.end());
+  }
+  // The diagram's T and Td take the telemetry's rows.
+  for (std::size_t c = 0; c < diagram_.size(); ++c) {
+    const auto& list = rows[static_cast<std::size_t>(c == 0 ? SeriesId::T : SeriesId::U)];
+    if (!diagram_[c] || (list.empty() && !diagramOutlines_[c])) continue;
+    if (!diagramOutlines_[c]) {
+      diagramOutlines_[c] = new TFindingOutline(diagram_[c]);  // the chart owns it
+      diagramOutlines_[c]->removeFromLegend();
+    }
+    diagramOutlines_[c]->setRows(list);
+    if (auto* chart = qobject_cast<TChart*>(diagram_[c]->parentPlot())) chart->replotWhenShown();
+  }
   for (int k = 0; k < dv::kSeriesCount; ++k) {
     auto& list = rows[static_cast<std::size_t>(k)];
     const auto id = static_cast<SeriesId>(k);
     if (list.empty() && !outline(id)) continue;
     TFindingOutline* o = outlineFor(id);
     if (!o) continue;
-    std::sort(list.begin(), list.end());
-    list.erase(std::unique(list.begin(), list.end()), list.end());
     o->setRows(std::move(list));
   }
   for (TChart* chart : {charts_.chrtTLM(), charts_.chrtCRD(), charts_.chrtXY()})

@@ -52,9 +52,15 @@ class FindingMarks {
   void Mark(const std::vector<dv::Finding>& findings);
   // The outline over a series (made on first use), or nullptr.
   TFindingOutline* outline(dv::SeriesId id) const;
+  // The diagram's temperature and dew-point curves, outlined where the
+  // telemetry chart's T and U are.
+  void SetDiagram(TPointSeries* t, TPointSeries* td) { diagram_ = {t, td}; }
+  TFindingOutline* diagramOutline(int curve) const { return diagramOutlines_[static_cast<std::size_t>(curve)].data(); }
 
  private:
   TFindingOutline* outlineFor(dv::SeriesId id);
   ArcCharts& charts_;
   std::array<QPointer<TFindingOutline>, dv::kSeriesCount> outlines_{};
+  std::array<QPointer<TPointSeries>, 2> diagram_{};
+  std::array<QPointer<TFindingOutline>, 2> diagramOutlines_{};
 };

@@ -12,6 +12,7 @@
 
 #include "WindowFixture.h"
 #include "charts/ArcCharts.h"
+#include "diagram/DiagramChart.h"
 #include "charts/PointSeries.h"
 #include "check/FindingMarks.h"
 #include "common/Helpers.h"
@@ -256,6 +257,10 @@ TEST_F(CheckWindowTest, AWarmLayerFromOneRecordToTheNextIsFoundAsAirAndTakenOut)
   ASSERT_FALSE(runs.empty());
   EXPECT_LE(runs.front().first, 3000);
   EXPECT_GE(runs.back().second, 3040);
+  // Outlined on the diagram's temperature as on the telemetry chart.
+  ASSERT_TRUE(w.diagram() && w.checkMarks()->diagramOutline(DiagramChart::T));
+  const auto& outlined = w.checkMarks()->diagramOutline(DiagramChart::T)->rows();
+  EXPECT_TRUE(std::binary_search(outlined.begin(), outlined.end(), 3020));
   w.idRemoveFound->trigger();
   EXPECT_TRUE(w.flight().Points.TuPoints[3020].TExcluded);
   // Recomputed at once: the warm layer is gone, and with it both findings.
