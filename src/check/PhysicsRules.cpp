@@ -65,27 +65,29 @@ std::pair<int, int> TuRowsOf(const TuArray& tu, double from, double to) {
 }
 
 // Reports the runs of flagged points: each with its largest value and the
-// points that value was taken between (a layer's bottom and top).
+// points that value was taken between (a layer's bottom and top). A later
+// point takes the layer over only when its value is more than `slack` larger:
+// past a fault the noise of good air would carry the layer on.
 struct Flag {
   bool on = false;
   double value = 0;
   std::size_t from = 0, to = 0;  // the layer's points
 };
 template <typename Report>
-void Runs(const std::vector<Flag>& flags, Report report) {
+void Runs(const std::vector<Flag>& flags, double slack, Report report) {
   for (std::size_t i = 0; i < flags.size();) {
     if (!flags[i].on) {
       ++i;
       continue;
     }
     Flag worst = flags[i];
-    std::size_t from = flags[i].from, to = flags[i].to;
+    double most = flags[i].value;
     for (; i < flags.size() && flags[i].on; ++i) {
-      if (flags[i].value > worst.value) worst = flags[i];
-      from = std::min(from, flags[i].from);
-      to = std::max(to, flags[i].to);
+      if (flags[i].value > worst.value + slack) worst = flags[i];
+      most = std::max(most, flags[i].value);
     }
-    report(worst, from, to);
+    worst.value = most;
+    report(worst);
   }
 }
 
@@ -99,6 +101,13 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
   const double z0 = std::isfinite(stationHeight) ? stationHeight : pts.front().z;
   const auto tuFinding = [&](CheckRule rule, double t1, double t2, double value, double threshold) {
     const auto [first, last] = TuRowsOf(tu, t1, t2);
+    // Two runs of one layer (its foot and its top) are one finding.
+    if (!out.empty() && out.back().rule == rule && first <= out.back().lastRow) {
+      Finding& f = out.back();
+      if (last > f.lastRow) f.lastRow = last, f.lastTime = tu[last].Time;
+      f.value = std::max(f.value, value);
+      return;
+    }
     out.push_back({rule, CheckFile::Tu, first, last, tu[first].Time, tu[last].Time, value, threshold});
   };
 
@@ -136,7 +145,9 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
       for (std::size_t j : candidates) {
         const double dz = z - pts[at[j]].z, rise = ts[i] - ts[j];
         if (dz > l.inversionDepth || rise < l.inversionRise) continue;
-        const double gradient = rise / std::max(dz, 0.1) * 100.0;  // °C per 100 m
+        // Over at least a tenth of the depth: the radar's height noise puts
+        // neighbours a metre apart or less, which would make any step endless.
+        const double gradient = rise / std::max(dz, l.inversionDepth / 10) * 100.0;  // °C per 100 m
         if (gradient > l.inversionGradient && gradient > inversion[i].value) inversion[i] = {true, gradient, j, i};
       }
     }
@@ -147,27 +158,31 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
   }
   // A fall (or rise) from point j to point i has a faulty side: a warm bump
   // below it or a cold dip above it (for a rise, the other way round). The
-  // side whose values come back to the other end's level within the depth is
-  // the bump or the dip, and is named with the layer; the air on the other
-  // side goes on as it was and is left alone.
-  const auto layer = [&](const std::vector<double>& v, std::size_t j, std::size_t i) {
-    const double high = std::max(v[j], v[i]), low = std::min(v[j], v[i]), mid = (high + low) / 2;
+  // side whose temperature comes back past halfway within the depth is the bump
+  // or the dip, and is named with the layer; the air on the other side goes on
+  // as it was. Judged on T, not θ: θ climbs 15-25 K/km in the stratosphere,
+  // while T changes there, and in the troposphere, by a few kelvin at most.
+  const auto layer = [&](std::size_t j, std::size_t i) {
+    const std::vector<double>& v = ts;
+    const double mid = (v[j] + v[i]) / 2;
     const bool fall = v[j] > v[i];
-    std::size_t a = j, b = i;
-    std::size_t k = j;
-    while (k > 0 && pts[at[j]].z - pts[at[k - 1]].z <= l.superadiabaticDepth && (fall ? v[k - 1] > mid : v[k - 1] < mid)) --k;
-    if (k > 0 && pts[at[j]].z - pts[at[k - 1]].z <= l.superadiabaticDepth) a = k;
+    const auto within = [&](std::size_t a, std::size_t b) {
+      return std::fabs(pts[at[a]].z - pts[at[b]].z) <= l.superadiabaticDepth;
+    };
+    std::size_t a = j, b = i, k = j;
+    while (k > 0 && within(j, k - 1) && (fall ? v[k - 1] > mid : v[k - 1] < mid)) --k;
+    if (k > 0 && within(j, k - 1)) a = k;
     k = i;
-    while (k + 1 < n && pts[at[k + 1]].z - pts[at[i]].z <= l.superadiabaticDepth && (fall ? v[k + 1] < mid : v[k + 1] > mid)) ++k;
-    if (k + 1 < n && pts[at[k + 1]].z - pts[at[i]].z <= l.superadiabaticDepth) b = k;
+    while (k + 1 < n && within(i, k + 1) && (fall ? v[k + 1] < mid : v[k + 1] > mid)) ++k;
+    if (k + 1 < n && within(i, k + 1)) b = k;
     return std::pair(a, b);
   };
-  Runs(superadiabatic, [&](const Flag& f, std::size_t, std::size_t) {
-    const auto [a, b] = layer(th, f.from, f.to);
+  Runs(superadiabatic, l.superadiabatic / 4, [&](const Flag& f) {
+    const auto [a, b] = layer(f.from, f.to);
     tuFinding(CheckRule::Superadiabatic, pts[at[a]].time, pts[at[b]].time, f.value, l.superadiabatic);
   });
-  Runs(inversion, [&](const Flag& f, std::size_t, std::size_t) {
-    const auto [a, b] = layer(ts, f.from, f.to);
+  Runs(inversion, 0, [&](const Flag& f) {
+    const auto [a, b] = layer(f.from, f.to);
     tuFinding(CheckRule::SharpInversion, pts[at[a]].time, pts[at[b]].time, f.value, l.inversionGradient);
   });
 
@@ -180,9 +195,16 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
       const double overIce = q.U * thermo::SaturationPressure(q.T) / thermo::SaturationPressureIce(q.T);
       if (overIce > 100.0 + l.iceOver) ice[k] = {true, overIce, k, k};
     }
-    Runs(ice, [&](const Flag& f, std::size_t a, std::size_t b) {
-      tuFinding(CheckRule::Supersaturation, pts[a].time, pts[b].time, f.value, 100.0 + l.iceOver);
-    });
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < ice.size(); ++k) {
+      if (!ice[k].on) continue;
+      if (k == 0 || !ice[k - 1].on) start = k;
+      if (k + 1 == ice.size() || !ice[k + 1].on) {
+        double most = 0;
+        for (std::size_t m = start; m <= k; ++m) most = std::max(most, ice[m].value);
+        tuFinding(CheckRule::Supersaturation, pts[start].time, pts[k].time, most, 100.0 + l.iceOver);
+      }
+    }
     const double below = std::isfinite(tropopause) ? tropopause : 0.0;
     std::size_t k = 0;
     while (k < pts.size()) {
@@ -216,7 +238,7 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
       const double s = std::hypot(q.windU - b.windU, q.windV - b.windV) / dz;
       if (s > l.windShear) shear[i] = {true, s, j, i};
     }
-    Runs(shear, [&](const Flag& f, std::size_t, std::size_t) {
+    Runs(shear, 0, [&](const Flag& f) {
       const ProfilePoint& a = pts[w[f.from]];
       const ProfilePoint& b = pts[w[f.to]];
       out.push_back({CheckRule::WindShear, CheckFile::Crd, a.row, b.row, a.time, b.time, f.value, l.windShear});

@@ -257,6 +257,9 @@ TEST_F(CheckWindowTest, AWarmLayerFromOneRecordToTheNextIsFoundAsAirAndTakenOut)
   ASSERT_FALSE(runs.empty());
   EXPECT_LE(runs.front().first, 3000);
   EXPECT_GE(runs.back().second, 3040);
+  // ...and no good air beyond it (θ climbs fast up there: the side is judged on T).
+  EXPECT_GE(runs.front().first, 2995);
+  EXPECT_LE(runs.back().second, 3045);
   // Outlined on the diagram's temperature as on the telemetry chart.
   ASSERT_TRUE(w.diagram() && w.checkMarks()->diagramOutline(DiagramChart::T));
   const auto& outlined = w.checkMarks()->diagramOutline(DiagramChart::T)->rows();
