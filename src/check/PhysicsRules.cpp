@@ -191,7 +191,9 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
     std::vector<Flag> ice(pts.size());
     for (std::size_t k = 0; k < pts.size(); ++k) {
       const ProfilePoint& q = pts[k];
-      if (!std::isfinite(q.T) || !std::isfinite(q.U) || q.T >= 0) continue;
+      // Saturation over water is at most 2.5 times that over ice down to −100 °C:
+      // a lower reading needs no exponential.
+      if (!std::isfinite(q.T) || !std::isfinite(q.U) || q.T >= 0 || q.U * 2.5 <= 100.0 + l.iceOver) continue;
       const double overIce = q.U * thermo::SaturationPressure(q.T) / thermo::SaturationPressureIce(q.T);
       if (overIce > 100.0 + l.iceOver) ice[k] = {true, overIce, k, k};
     }
