@@ -249,18 +249,19 @@ std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, do
   return out;
 }
 
+std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, const InitialData& info,
+                                   const std::vector<Level>& levels, const CheckThresholds& limits) {
+  const auto tropopause = std::find_if(levels.begin(), levels.end(),
+                                       [](const Level& level) { return level.kind == LevelKind::Tropopause; });
+  const double h0 = info.StationHeightAboveSeaLevel >= -99.0 ? info.StationHeightAboveSeaLevel : NAN;
+  return PhysicsChecks(profile, tu, h0, tropopause != levels.end() ? tropopause->p : NAN, limits);
+}
+
 std::vector<Finding> RunAllChecks(const TuArray& tu, const CrdArray& crd, const InitialData& info,
                                   const CheckThresholds& limits) {
   std::vector<Finding> all = RunChecks(tu, crd, limits);
   const Profile profile = ComputeProfile(tu, crd, info, ComputeWind(crd, WindSettings{}));
-  double tropopause = NAN;
-  for (const Level& level : ComputeLevels(profile, tu, info))
-    if (level.kind == LevelKind::Tropopause) {
-      tropopause = level.p;
-      break;
-    }
-  const double h0 = info.StationHeightAboveSeaLevel >= -99.0 ? info.StationHeightAboveSeaLevel : NAN;
-  for (Finding& f : PhysicsChecks(profile, tu, h0, tropopause, limits)) all.push_back(f);
+  for (const Finding& f : PhysicsChecks(profile, tu, info, ComputeLevels(profile, tu, info), limits)) all.push_back(f);
   SortFindings(all);
   return all;
 }

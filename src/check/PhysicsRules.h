@@ -16,6 +16,11 @@ namespace dv {
 std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, double stationHeight,
                                    double tropopause, const CheckThresholds& limits);
 
+// The same with the station height and the first tropopause taken from the
+// initial data and the profile's levels.
+std::vector<Finding> PhysicsChecks(const Profile& profile, const TuArray& tu, const InitialData& info,
+                                   const std::vector<Level>& levels, const CheckThresholds& limits);
+
 // All rules with the physics ones, the profile made here: for a flight read
 // without the window (the fault scores, tests).
 std::vector<Finding> RunAllChecks(const TuArray& tu, const CrdArray& crd, const InitialData& info,

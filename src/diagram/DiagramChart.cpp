@@ -1,7 +1,6 @@
 #include "diagram/DiagramChart.h"
 
 #include <QFontMetricsF>
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -37,11 +36,7 @@ QPen PenOf(dg::LineKind kind, double value) {
 
 DiagramChart::DiagramChart(TChart* chart, QObject* parent) : QObject(parent), chart_(chart) {
   chart->setToolTip(QStringLiteral("Аэрологическая диаграмма: температура и точка росы по давлению"));
-  QLinearGradient g(QPointF(0, 1), QPointF(0, 0));
-  g.setCoordinateMode(QGradient::ObjectMode);
-  g.setColorAt(0, QColor::fromRgb(0xFFFFFF));
-  g.setColorAt(1, QColor::fromRgb(0xFFFFFF));
-  chart->setBackground(QBrush(g));
+  chart->setBackground(QBrush(Qt::white));  // the background lines need a plain ground
   chart->setLoweredBevel(true);
   chart->xAxis->setLabel(QStringLiteral("Температура, °C"));
   chart->yAxis->setLabel(QStringLiteral("Давление, гПа"));

@@ -85,14 +85,7 @@ const std::vector<Finding>& FlightProducts::Findings() {
     }
     findings_ = RunChecks(points_.TuPoints, coordinates_, limits_);
     // The physics rules on the sounding the edits make.
-    double tropopause = NAN;
-    for (const Level& level : Levels())
-      if (level.kind == LevelKind::Tropopause) {
-        tropopause = level.p;
-        break;
-      }
-    const double h0 = info_.StationHeightAboveSeaLevel >= -99.0 ? info_.StationHeightAboveSeaLevel : NAN;
-    for (const Finding& f : PhysicsChecks(Sounding(), points_.TuPoints, h0, tropopause, limits_)) findings_.push_back(f);
+    for (const Finding& f : PhysicsChecks(Sounding(), points_.TuPoints, info_, Levels(), limits_)) findings_.push_back(f);
     SortFindings(findings_);
     findingsMade_ = now_;
   }
