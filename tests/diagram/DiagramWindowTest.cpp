@@ -78,6 +78,26 @@ TEST_F(DiagramWindowTest, PointsStandWhereTheirTemperatureAndPressurePutThemAndF
   EXPECT_NEAR(std::exp(t->y(0)), w.flight().Info.OnGroundPressure, 1e-3);  // the surface at P0
   const float opened = t->y(6000);
   EXPECT_FALSE(w.diagram()->barbs().empty());
+  // The tropopause's dashed line across the plot, in the marks' brown.
+  {
+    double tropopause = 0;
+    for (const dv::Level& l : w.products().Levels())
+      if (l.kind == dv::LevelKind::Tropopause && tropopause == 0) tropopause = l.p;
+    ASSERT_GT(tropopause, 0);
+    const QImage picture = w.ChrtDiagram->grab().toImage();
+    const int y = qRound(w.ChrtDiagram->yAxis->coordToPixel(std::log(tropopause)));
+    // Antialiased, the line spreads over the rows either side of its pixel.
+    const auto brownIn = [&](int row) {
+      int n = 0;
+      for (int x = r->left(); x < r->right(); ++x) {
+        const QColor c = picture.pixelColor(x, row);
+        n += c.red() > 0x60 && c.red() < 0xC0 && c.green() > 0x10 && c.green() < 0x80 && c.blue() < 0x50;
+      }
+      return n;
+    };
+    EXPECT_GT(std::max({brownIn(y - 1), brownIn(y), brownIn(y + 1)}), r->width() / 4);
+    EXPECT_LT(brownIn(y - 20), r->width() / 20);  // not everywhere
+  }
   ExpectAsFreshFill(w, "opened");
   const qint64 background = w.diagram()->backgroundKey();
 

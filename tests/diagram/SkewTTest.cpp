@@ -93,11 +93,13 @@ TEST(SkewT, BackgroundLinesFollowTheirPhysics) {
       }
     }
   }
-  // Each pseudo-adiabat from the diagram's foot up to 200 hPa.
+  // Every curve from the diagram's foot; the pseudo-adiabats up to 200 hPa.
   for (const BackgroundLine& l : BackgroundLines()) {
-    if (l.kind != LineKind::MoistAdiabat) continue;
+    if (l.kind == LineKind::Isobar) continue;
     EXPECT_FLOAT_EQ(l.points.front().p, kPressureBottom) << l.value;
-    EXPECT_FLOAT_EQ(l.points.back().p, 200) << l.value;
+    if (l.kind == LineKind::MoistAdiabat) {
+      EXPECT_FLOAT_EQ(l.points.back().p, 200) << l.value;
+    }
   }
   // Saturated air cools slower than dry: 20 °C at 1000 hPa ends warmer at 500 hPa.
   EXPECT_GT(PseudoAdiabat(20, 500), (20 + 273.15) * std::pow(0.5, thermo::kKappa) - 273.15 + 20);
