@@ -2,8 +2,9 @@
 # Installs what the build needs, builds everything with warnings as errors and
 # runs every test, then the same tests again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (a read past the end or an overflow shows only there),
-# and last the Windows build of the core and its tests under Wine
-# (scripts/test-windows.sh). Used by the README's test command and by CI.
+# the Debian package made, validated, installed, started and removed
+# (scripts/package-test.sh), and last the Windows build of the core and its tests
+# under Wine (scripts/test-windows.sh). Used by the README's test command and by CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,9 @@ cmake --build build -j"$(nproc)"
 # Window tests need no display.
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+# The package from the build just tested, as a station would install it.
+bash scripts/package-test.sh
 
 # The sanitized build: the test programs and the program the window tests start.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDEVIRARAV_SANITIZE=ON \

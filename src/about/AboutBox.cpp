@@ -1,5 +1,7 @@
 #include "about/AboutBox.h"
 
+#include "desktop/Desktop.h"
+
 #include <QScreen>
 
 #include <QFrame>
@@ -12,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/UserDialogs.h"
+#include "desktop/Desktop.h"
 
 namespace {
 
@@ -95,7 +98,7 @@ TAboutBox::TAboutBox(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), d
   rp.setColor(QPalette::Window, QColor::fromRgb(kLightBeige));
   right->setPalette(rp);
   auto* rightLayout = new QVBoxLayout(right);
-  auto* product = MakeLabel(right, QStringLiteral("Devirarav 2024–2026, редакция ОЖ"), 12, true, 0x000000);
+  auto* product = MakeLabel(right, QStringLiteral("Devirarav %1, 2024–2026, редакция ОЖ").arg(QLatin1String(dv::desktop::Version())), 12, true, 0x000000);
   product->setWordWrap(true);  // whole, on two lines if it must
   productLine = product;
   auto* author = MakeLabel(right, QStringLiteral("Группа разработчиков программы Devirarav"), 16, true, kDarkRed);

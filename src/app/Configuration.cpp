@@ -36,7 +36,14 @@ Configuration ReadConfiguration(const std::string& configFile, std::string_view 
 }
 
 void ApplyCommandLine(Configuration& config, const std::vector<std::string>& args) {
-  if (args.size() == 1) config.startDir = args.front();
+  if (args.size() != 1) return;
+  const std::string& arg = args.front();
+  // A file manager or a desktop entry hands over the flight's .info file.
+  std::string ext = arg.size() > 5 ? arg.substr(arg.size() - 5) : std::string();
+  for (char& c : ext) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  const bool info = ext == ".info";
+  if (info && !DirectoryExists(arg)) config.openAtStart = arg;
+  else config.startDir = arg;
 }
 
 namespace {

@@ -23,6 +23,7 @@ struct Configuration {
   std::string raraSet;              // [RaRa] Set, trimmed
   bool raraSetValid = true;
   CheckThresholds check;            // [CHECK], the suspect-point rules
+  std::string openAtStart;          // a flight's .info named on the command line
 };
 
 // The program's own path with its extension replaced by ".CNF" (appended when
@@ -34,7 +35,8 @@ std::string ConfigFileName(std::string_view programPath);
 Configuration ReadConfiguration(const std::string& configFile, std::string_view startDir);
 
 // `args` without the program name: exactly one argument is the start folder;
-// the open dialog keeps its folder from the file. Other counts change nothing.
+// the open dialog keeps its folder from the file. One argument ending in ".info"
+// (not a folder) is a flight to open at start instead. Other counts change nothing.
 void ApplyCommandLine(Configuration& config, const std::vector<std::string>& args);
 
 // "n;n;..." with each n an integer 1..99; blanks may precede a number but not

@@ -13,11 +13,14 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <cmath>
 #include <functional>
 #include <tuple>
 
 #include "app/Configuration.h"
+#include "app/ProfileFile.h"
+#include "desktop/Desktop.h"
 #include "app/TextCodec.h"
 #include "app/UserDialogs.h"
 #include "charts/ArcCharts.h"
@@ -34,15 +37,17 @@ TfmMainFrm::TfmMainFrm(const MainFrmOptions& options)
       dialogs_(options.dialogs),
       products_(std::make_unique<dv::FlightProducts>(options.flight->Points, options.flight->Info,
                                                     &options.flight->OrgInfo)),
-      configFile_(options.configFile) {
+      configFile_(options.configFile),
+      configSeed_(options.configSeed) {
   Q_ASSERT(flight_ && dialogs_);
   if (configFile_.isEmpty())
     configFile_ = PathToQt(dv::ConfigFileName(PathFromQt(QCoreApplication::applicationFilePath())));
-  setWindowTitle(QStringLiteral("Devirarav"));
+  SetTitle(QStringLiteral("Devirarav"));
   setMinimumSize(640, 480);
   resize(918, 573);
   BuildUi();
   BuildMenu();
+  BuildDesktop();
   FormCreate(options.arguments);
 }
 
@@ -61,14 +66,21 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   connect(ChrtCRD, &TChart::zoomed, this, &TfmMainFrm::ChrtCRDZoom);
   connect(ChrtCRD, &TChart::undoZoomed, this, &TfmMainFrm::ChrtCRDUndoZoom);
 
-  // 4. The configuration, then the command-line rule.
-  dv::Configuration config = dv::ReadConfiguration(PathFromQt(configFile_), flight_->StartDir);
+  // 4. The configuration, then the command-line rule. An installed program's
+  // own file may not be there yet: the system-wide one is read instead.
+  const std::string readable = dv::desktop::ReadableConfig(configLocation());
+  dv::Configuration config = dv::ReadConfiguration(readable, flight_->StartDir);
   openDialogFolder_ = PathToQt(config.openDialogDir);
   openDialogFileName_ = PathToQt(config.openDialogFileName);
   ProcessingAvailable = config.processingAvailable;
   products_->SetThresholds(config.check);
-  products_->SetWindSettings(dv::ReadWindSettings(PathFromQt(configFile_)));
-  diagram_->SetWindUnit(dv::diagram::ReadWindUnit(PathFromQt(configFile_)));
+  products_->SetWindSettings(dv::ReadWindSettings(readable));
+  diagram_->SetWindUnit(dv::diagram::ReadWindUnit(readable));
+  {
+    dv::ProfileFile profile;
+    profile.Load(readable);
+    RestoreDesktop(profile);
+  }
   {
     // The field shows whole seconds; the configured window holds until it is changed.
     const QSignalBlocker quiet(edtWindWindow);
@@ -80,6 +92,10 @@ void TfmMainFrm::FormCreate(const QStringList& arguments) {
   for (const QString& a : arguments) args.push_back(PathFromQt(a));
   dv::ApplyCommandLine(config, args);
   flight_->StartDir = config.startDir;
+  if (!config.openAtStart.empty()) {
+    // Once the window is up, so that what the open says stands over it.
+    QTimer::singleShot(0, this, [this, file = PathToQt(config.openAtStart)] { OpenFlight(file); });
+  }
 
   // 5. The radiosonde code set.
   if (!config.raraSetValid) {
@@ -123,16 +139,23 @@ void TfmMainFrm::Bind(QAction* command, void (TfmMainFrm::*handler)()) {
 void TfmMainFrm::SetInfoModified(bool on) {
   InfoModified = on;
   cbxInfoMod->setChecked(on);
+  UpdateTitleMark();
 }
 
 void TfmMainFrm::SetTLMModified(bool on) {
   TLMModified = on;
   cbxTLMMod->setChecked(on);
+  UpdateTitleMark();
 }
 
 void TfmMainFrm::SetCRDModified(bool on) {
   CRDModified = on;
   cbxCRDMod->setChecked(on);
+  UpdateTitleMark();
+}
+
+dv::desktop::ConfigLocation TfmMainFrm::configLocation() const {
+  return {PathFromQt(configFile_), PathFromQt(configSeed_), configSeed_.isEmpty()};
 }
 
 bool TfmMainFrm::FinishSave(const dv::SaveOutcome& outcome, void (TfmMainFrm::*clearFlag)(bool)) {
@@ -162,7 +185,10 @@ bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zo
       dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info, flight_->InfoName,
                    &flight_->InfoAsOpened),
       &TfmMainFrm::SetInfoModified);
-  if (saved) history_.MarkSaved(kInfoBit | kInfoBox);  // an undo now makes memory differ from the file
+  if (saved) {
+    history_.MarkSaved(kInfoBit | kInfoBox);  // an undo now makes memory differ from the file
+    NoteWritten(fileName);
+  }
   return saved;
 }
 
@@ -170,9 +196,11 @@ bool TfmMainFrm::SaveTu(const std::string& fileName, bool keepOriginal) {
   if (ViewOnly) return false;
   const dv::TuFieldTexts fields{InfoTextFromQt(edtT0->text()), InfoTextFromQt(edtU0->text()),
                                 edtT0->isModified() || edtU0->isModified()};
-  return FinishSave(dv::SaveTu(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
-                               flight_->Points.TuPoints, &lbxTLM->listModel()->Bytes()),
-                    &TfmMainFrm::SetTLMModified);
+  const bool saved = FinishSave(dv::SaveTu(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
+                                           flight_->Points.TuPoints, &lbxTLM->listModel()->Bytes()),
+                                &TfmMainFrm::SetTLMModified);
+  if (saved) NoteWritten(fileName);
+  return saved;
 }
 
 bool TfmMainFrm::SaveCrd(const std::string& fileName, bool keepOriginal) {
@@ -180,9 +208,11 @@ bool TfmMainFrm::SaveCrd(const std::string& fileName, bool keepOriginal) {
   const dv::CrdFieldTexts fields{InfoTextFromQt(edtSR0->text()), InfoTextFromQt(edtAz0->text()),
                                  InfoTextFromQt(edtEl0->text()),
                                  edtSR0->isModified() || edtAz0->isModified() || edtEl0->isModified()};
-  return FinishSave(dv::SaveCrd(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
-                                flight_->Points.CrdPoints, &lbxCRD->listModel()->Bytes()),
-                    &TfmMainFrm::SetCRDModified);
+  const bool saved = FinishSave(dv::SaveCrd(fileName, keepOriginal, flight_->FlightBase, fields, flight_->Info,
+                                            flight_->Points.CrdPoints, &lbxCRD->listModel()->Bytes()),
+                                &TfmMainFrm::SetCRDModified);
+  if (saved) NoteWritten(fileName);
+  return saved;
 }
 
 bool TfmMainFrm::AskToSave() {
@@ -219,8 +249,10 @@ void TfmMainFrm::ExitClick() { close(); }
 bool TfmMainFrm::FormCloseQuery() { return AskToSave(); }
 
 void TfmMainFrm::FormClose() {
-  // The folder of the dialog's file name goes back as "Path"; "Src" is never written.
-  if (!dv::WriteConfigPath(PathFromQt(configFile_), PathFromQt(openDialogFileName_))) {
+  // The folder of the dialog's file name goes back as "Path"; "Src" is never
+  // written. The window's place and the last flights go with it.
+  if (!dv::desktop::WriteSettingsAtClose(configLocation(), PathFromQt(openDialogFileName_), CurrentWindowPlace(),
+                                         recent_)) {
     dialogs_->message(QString::fromUtf8(dv::WriteConfigErrorMessage(PathFromQt(configFile_))));
   }
   charts_->FreeChartSeries();

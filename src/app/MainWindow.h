@@ -48,12 +48,18 @@ class ArcCharts;
 class UserDialogs;
 namespace dv {
 struct FlightLoad;
+class ProfileFile;
+namespace desktop {
+struct WindowPlace;
+struct ConfigLocation;
+}
 }
 
 struct MainFrmOptions {
   dv::Flight* flight = nullptr;  // program-level flight data; must outlive the window
   UserDialogs* dialogs = nullptr;
   QString configFile;            // the .CNF file; beside the program when empty
+  QString configSeed;            // read while configFile is missing, copied into it at the first close
   QStringList arguments;         // command-line arguments without the program name
 };
 
@@ -223,6 +229,36 @@ class TfmMainFrm : public QMainWindow {
   void RefreshDiagramPage(bool now);
   std::unique_ptr<DiagramChart> diagram_;
 
+  // The program as a desktop program: status bar, title mark, last flights, manual, window place.
+ public:
+  QLabel *lblStatusFlight = nullptr, *lblStatusCounts = nullptr, *lblStatusCursor = nullptr;
+  QMenu* idRecent = nullptr;  // "Последние выпуски"
+  QMenu* N10 = nullptr;       // "Справка"
+  QAction* idManual = nullptr;
+  const std::vector<std::string>& recentFlights() const { return recent_; }
+  void idManualClick();
+  // A flight chosen outside the open dialog (the last flights, another start):
+  // asks about unsaved changes, then opens it as "Открыть" does.
+  void OpenFlightFile(const QString& file);
+  // A file a command wrote: the status bar names it with the others once the command is over.
+  void NoteWritten(const std::string& file);
+
+ private:
+  void BuildDesktop();
+  void SetTitle(const QString& base);
+  void UpdateTitleMark();
+  void UpdateStatus();
+  void FillRecentMenu();
+  void RememberOpened(const QString& file);
+  // The last flights and the window's place as the settings keep them.
+  void RestoreDesktop(const dv::ProfileFile& profile);
+  // Where the settings are read and written.
+  dv::desktop::ConfigLocation configLocation() const;
+  dv::desktop::WindowPlace CurrentWindowPlace() const;
+  QString titleBase_;
+  std::vector<std::string> recent_;
+  std::vector<std::string> written_;
+
   // The "Уровни" page.
   void BuildLevelsPage();
   void RefreshLevelsPage();
@@ -260,6 +296,7 @@ class TfmMainFrm : public QMainWindow {
   UserDialogs* dialogs_;
   std::unique_ptr<dv::FlightProducts> products_;  // of *flight_
   QString configFile_;
+  QString configSeed_;
   QString openDialogFolder_;
   QString openDialogFileName_;
   bool closing_ = false;

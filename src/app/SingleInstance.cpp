@@ -43,12 +43,12 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& file) {
   lock_ = std::make_unique<QLockFile>(QDir::temp().absoluteFilePath(name_ + QStringLiteral(".lock")));
   lock_->setStaleLockTime(0);  // a lock left by a crashed instance is stale once its process is gone
   if (!lock_->tryLock(0)) {
     lock_.reset();
-    tellTheFirstOne();
+    tellTheFirstOne(file);
     return false;
   }
   // Holding the lock makes us the first: a socket left behind by a crash is ours to replace.
@@ -57,15 +57,21 @@ bool SingleInstance::claim() {
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   connect(server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* s = server_->nextPendingConnection()) {
-      connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-      emit activationRequested();
+      // The request is whole once the other start has hung up: "activate", or "open" and a file.
+      connect(s, &QLocalSocket::readyRead, s, [s] { s->setProperty("request", s->property("request").toByteArray() + s->readAll()); });
+      connect(s, &QLocalSocket::disconnected, this, [this, s] {
+        const QByteArray request = s->property("request").toByteArray() + s->readAll();
+        s->deleteLater();
+        const QByteArray open("open\n");
+        emit activationRequested(request.startsWith(open) ? QString::fromUtf8(request.mid(open.size())) : QString());
+      });
     }
   });
   server_->listen(name_);
   return true;
 }
 
-bool SingleInstance::tellTheFirstOne() {
+bool SingleInstance::tellTheFirstOne(const QString& file) {
 #ifdef _WIN32
   // Windows lets only the process in front give the front away: this start is
   // that process (the user just ran it), so it lets the first one take its place,
@@ -78,8 +84,8 @@ bool SingleInstance::tellTheFirstOne() {
     QLocalSocket socket;
     socket.connectToServer(name_);
     if (socket.waitForConnected(200)) {
-      socket.write("activate");
-      socket.waitForBytesWritten(200);
+      socket.write(file.isEmpty() ? QByteArray("activate") : "open\n" + file.toUtf8());
+      socket.waitForBytesWritten(1000);
       socket.disconnectFromServer();
       return true;
     }

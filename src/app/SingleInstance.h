@@ -19,17 +19,18 @@ class SingleInstance : public QObject {
   ~SingleInstance() override;
 
   // True when this process is the first: it then serves activation requests.
-  // False when another instance runs; it has been asked to come to the front.
-  bool claim();
+  // False when another instance runs; it has been asked to come to the front,
+  // and to open `file` when one is given (a flight handed to this start).
+  bool claim(const QString& file = {});
 
   static QString defaultKey();
 
  signals:
-  // Another start asked this instance to come to the front.
-  void activationRequested();
+  // Another start asked this instance to come to the front, and to open `file` when not empty.
+  void activationRequested(const QString& file);
 
  private:
-  bool tellTheFirstOne();
+  bool tellTheFirstOne(const QString& file);
 
   QString name_;
   std::unique_ptr<QLockFile> lock_;

@@ -393,6 +393,24 @@ void TChart::mousePressEvent(QMouseEvent* event) {
   mMouseSignalLayerableDetails = pick >= 0 ? details.at(pick) : QVariant();
 }
 
+QString TChart::cursorText(const QPointF& pos) const {
+  QCPAxisRect* rect = axisRect();
+  if (!rect || !rect->rect().contains(pos.toPoint())) return {};
+  QStringList parts;
+  for (QCPAxis* axis : rect->axes()) {
+    if (!axis->visible() || axis->label().isEmpty()) continue;
+    const double v = axis->pixelToCoord(axis->orientation() == Qt::Horizontal ? pos.x() : pos.y());
+    // The axis title as one line, its value with "." whatever the locale.
+    parts << axis->label().simplified() + QStringLiteral(" = ") + QString::number(v, 'f', 1);
+  }
+  return parts.join(QStringLiteral("   "));
+}
+
+void TChart::leaveEvent(QEvent* event) {
+  QCustomPlot::leaveEvent(event);
+  emit cursorLeft();
+}
+
 void TChart::mouseMoveEvent(QMouseEvent* event) {
   QCustomPlot::mouseMoveEvent(event);
   if (event->buttons() == Qt::NoButton) updateCursor(event->position());

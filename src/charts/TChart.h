@@ -87,6 +87,9 @@ class TChart : public QCustomPlot {
   bool replotPending() const { return replotPending_; }
   // Lays the chart out again now (within a replot: for scales set after its layout).
   void relayout() { updateLayout(); }
+  // "label = value" of every titled visible axis at a widget position inside
+  // the plot; empty outside it.
+  QString cursorText(const QPointF& pos) const;
 
   bool isZoomed() const { return !zoomStack_.isEmpty(); }
   int zoomDepth() const { return static_cast<int>(zoomStack_.size()); }
@@ -105,6 +108,8 @@ class TChart : public QCustomPlot {
   // renderTo laid the chart out at the size it draws: scales that depend on
   // the plot's size are set now.
   void renderLaidOut();
+  // The mouse left the chart: a readout of the cursor's place no longer holds.
+  void cursorLeft();
 
  protected:
   // Called by the hook layer; emits beforeDrawSeries.
@@ -114,6 +119,7 @@ class TChart : public QCustomPlot {
   void showEvent(QShowEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void processRectZoom(QRect rect, QMouseEvent* event) override;
 

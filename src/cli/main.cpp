@@ -21,6 +21,7 @@
 #include "cli/CheckOutput.h"
 #include "common/FileIO.h"
 #include "common/Helpers.h"
+#include "desktop/Desktop.h"
 #include "export/Export.h"
 #include "flight/Saving.h"
 #include "geo/TrackExport.h"
@@ -30,9 +31,6 @@
 #endif
 #include "wind/Wind.h"
 
-#ifndef DEVIRARAV_VERSION
-#define DEVIRARAV_VERSION "0"
-#endif
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -47,7 +45,8 @@ constexpr const char* kUsage =
     "  ПУТЬ     файл .info или папка (с вложенными папками); оригиналы .org.* не проверяются\n"
     "  --details       перечислить сообщения и находки каждого выпуска\n"
     "  --format        вид вывода: text (по умолчанию), csv или json\n"
-    "  --config ФАЙЛ   пороги проверки из раздела [CHECK]; по умолчанию devirarav.CNF рядом с программой\n"
+    "  --config ФАЙЛ   пороги проверки из раздела [CHECK]; по умолчанию devirarav.CNF рядом с программой,\n"
+    "                  у установленной программы ~/.config/devirarav/devirarav.CNF или /etc/devirarav/devirarav.CNF\n"
     "  --kml ПАПКА, --gpx ПАПКА, --csv ПАПКА\n"
     "                  записать туда траекторию каждого выпуска (ИМЯ-track.kml и т.д.)\n"
     "  --levels ПАПКА  записать туда уровни каждого выпуска (ИМЯ-levels.csv): у земли, стандартные,\n"
@@ -86,32 +85,38 @@ std::vector<std::string> Arguments(int argc, char** argv) {
   return args;
 }
 
-// The main program's settings file beside this one.
-std::string DefaultConfig(const std::string& argv0) {
+// This program's file, UTF-8.
+std::string SelfPath(const std::string& argv0) {
   std::wstring self(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-    if (n == 0) return dv::ExtractFilePath(argv0) + "devirarav.CNF";
+    if (n == 0) return argv0;
     if (n < self.size()) {
       self.resize(n);
       break;
     }
     self.resize(self.size() * 2);
   }
-  const std::u8string u = (std::filesystem::path(self).parent_path() / "devirarav.CNF").u8string();
+  const std::u8string u = std::filesystem::path(self).u8string();
   return std::string(u.begin(), u.end());
 }
 #else
 std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }
 
-// The main program's settings file beside this one.
-std::string DefaultConfig(const std::string& argv0) {
+// This program's file.
+std::string SelfPath(const std::string& argv0) {
   std::error_code ec;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) self = std::filesystem::path(argv0);
-  return (self.parent_path() / "devirarav.CNF").string();
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? argv0 : self.string();
 }
 #endif
+
+// The main program's settings: beside this program when run from a folder of
+// the user's, else the user's (or the system's) settings file of an installed program.
+std::string DefaultConfig(const std::string& argv0) {
+  using namespace dv::desktop;
+  return ReadableConfig(LocateConfig(CurrentPlaces(SelfPath(argv0), kConfigName)));
+}
 
 }  // namespace
 
@@ -147,7 +152,7 @@ int main(int rawArgc, char** rawArgv) {
     } else if (a == "--details") {
       details = true;
     } else if (a == "--version") {
-      std::printf("devirarav-check %s\n", DEVIRARAV_VERSION);
+      std::printf("devirarav-check %s\n", dv::desktop::Version());
       return 0;
     } else if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);

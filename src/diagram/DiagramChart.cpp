@@ -315,7 +315,9 @@ void DiagramChart::drawMarks(QCPPainter* painter) const {
   const QCPRange y = chart_->yAxis->range();
   for (const Mark& m : marks_) {
     if (!y.contains(std::log(m.p))) continue;
-    const double py = chart_->yAxis->coordToPixel(std::log(m.p));
+    // A whole pixel, which the chart's painter takes to the middle of a row when it
+    // antialiases: the thin line stays crisp rather than smeared over two rows.
+    const double py = std::round(chart_->yAxis->coordToPixel(std::log(m.p)));
     painter->setPen(QPen(QColor(kMarkColour), 1, Qt::DashDotLine));
     painter->drawLine(QPointF(rect.left(), py), QPointF(rect.right() - 40, py));
     painter->setPen(QColor(kMarkColour));

@@ -146,4 +146,5 @@ void TfmMainFrm::ChartEditClick() {
   const bool ok = pdf ? chart->savePdf(*file, chart->width(), chart->height())
                       : chart->savePng(*file, chart->width(), chart->height());
   if (!ok) dialogs_->message(QString::fromUtf8(dv::kSaveError) + QLatin1Char('\n') + *file);
+  else NoteWritten(PathFromQt(*file));
 }

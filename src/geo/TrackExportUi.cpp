@@ -58,4 +58,5 @@ void TfmMainFrm::idExportTrackClick() {
     }
   }
   if (!dv::WriteFileAtomic(path, bytes)) dialogs_->message(QString::fromUtf8(dv::kSaveError) + QLatin1Char('\n') + *file);
+  else NoteWritten(path);
 }

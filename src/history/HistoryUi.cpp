@@ -53,6 +53,8 @@ void TfmMainFrm::FlightChanged(const dv::FlightChange& change) {
     RefreshLevelsPage();
     RefreshDiagramPage(false);
   }
+  UpdateStatus();
+  UpdateTitleMark();
 }
 
 void TfmMainFrm::UpdateUndoCommands() {

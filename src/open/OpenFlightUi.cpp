@@ -127,7 +127,10 @@ bool TfmMainFrm::OpenFlight(const QString& fileName) {
   }
   BusyCursor busy;
   ClearFlightView();
-  if (LoadFlight(fileName)) return true;
+  if (LoadFlight(fileName)) {
+    RememberOpened(fileName);
+    return true;
+  }
   ClearFailedOpen();
   return false;
 }
@@ -150,7 +153,8 @@ void TfmMainFrm::ClearFailedOpen() {
     SetFieldColour(e, fieldcolour::kMenu);
     e->setText(QString());
   }
-  setWindowTitle(QStringLiteral("Devirarav"));
+  SetTitle(QStringLiteral("Devirarav"));
+  UpdateStatus();
   // "Сдвиг" stays as it was: once a flight had points it is there for the run.
   idSave->setEnabled(false);
   mniSaveRun->setEnabled(false);
@@ -188,8 +192,8 @@ bool TfmMainFrm::LoadFlight(const QString& fileName) {
     if (!load.orgInfo.read) return false;
     HighlightChangedFields();
   }
-  setWindowTitle(QStringLiteral("Devirarav:") + QString::number(f.Info.StationSynopticIndex) +
-                 QLatin1Char('-') + PathToQt(dv::NameWithoutExt(name)));
+  SetTitle(QStringLiteral("Devirarav:") + QString::number(f.Info.StationSynopticIndex) + QLatin1Char('-') +
+           PathToQt(dv::NameWithoutExt(name)));
 
   if (!load.tu.exists) dialogs_->message(PathToQt(load.tu.path) + kMissing);
   if (failed(load.tu)) return false;

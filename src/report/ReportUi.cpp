@@ -75,4 +75,6 @@ void TfmMainFrm::idReportClick() {
   if (pdf.isEmpty() ||
       !dv::WriteFileAtomic(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
     dialogs_->message(QString::fromUtf8(dv::kSaveError) + QLatin1Char('\n') + *file);
+  else
+    NoteWritten(path);
 }

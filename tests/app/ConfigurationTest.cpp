@@ -163,6 +163,25 @@ TEST(ConfigurationCommandLine, OnlyASingleArgumentSetsTheStartFolder) {
   dv::ApplyCommandLine(c, {"/arg"});
   EXPECT_EQ(c.startDir, "/arg");
   EXPECT_EQ(c.openDialogDir, "/cnf");
+  EXPECT_EQ(c.openAtStart, "");
+  // A flight's .info (any case, there or not) is opened; the start folder stays.
+  for (const char* info : {"/f/a.info", "/f/B.INFO", "rel/c.Info"}) {
+    dv::Configuration d;
+    d.startDir = "/cnf";
+    dv::ApplyCommandLine(d, {info});
+    EXPECT_EQ(d.openAtStart, info);
+    EXPECT_EQ(d.startDir, "/cnf");
+  }
+  // A folder named like one is still a folder; ".info" alone is no file name.
+  TempDir dir;
+  const std::string folder = dir.file("flights.info");
+  std::filesystem::create_directory(folder);
+  for (const std::string& start : {folder, std::string(".info")}) {
+    dv::Configuration d;
+    dv::ApplyCommandLine(d, {start});
+    EXPECT_EQ(d.startDir, start);
+    EXPECT_EQ(d.openAtStart, "");
+  }
 }
 
 TEST(ConfigRaRaSet, AcceptsCodesFrom1To99) {

@@ -196,7 +196,12 @@ TEST_F(MainWindowTest, NoConfigurationFileGivesDefaultsAndOneIsWrittenAtClose) {
   EXPECT_TRUE(dialogs.calls.empty());
   EXPECT_EQ(w.openDialogFileName().toStdString(), dir.path().string() + "/*.info");
   EXPECT_TRUE(w.close());
-  EXPECT_EQ(ReadAll(ConfigPath()), "[OPTIONS]\r\nPath=" + dir.path().string() + "/\r\n");
+  const std::string written = ReadAll(ConfigPath());
+  const std::string options = "[OPTIONS]\r\nPath=" + dir.path().string() + "/\r\n";
+  EXPECT_EQ(written.substr(0, options.size()), options);
+  // Besides "Path" only the window's place, in a section of its own.
+  EXPECT_EQ(written.substr(options.size(), 10), "[WINDOW]\r\n");
+  EXPECT_EQ(written.find('[', options.size() + 1), std::string::npos) << written;
   window.reset();
 }
 
@@ -219,6 +224,12 @@ TEST(SingleInstance, ASecondClaimActivatesTheFirst) {
   SingleInstance second(key);
   EXPECT_FALSE(second.claim());
   EXPECT_TRUE(activated.count() > 0 || activated.wait(2000));
+  EXPECT_EQ(activated.takeFirst().value(0).toString(), "");
+  // A flight handed to the second start goes to the first, Cyrillic and all.
+  SingleInstance third(key);
+  EXPECT_FALSE(third.claim(QStringLiteral("/полёты/27612.info")));
+  EXPECT_TRUE(activated.count() > 0 || activated.wait(2000));
+  EXPECT_EQ(activated.takeFirst().value(0).toString(), QStringLiteral("/полёты/27612.info"));
 }
 
 TEST(SingleInstance, ASecondProgramExitsWithZeroAndLeavesNoWindow) {

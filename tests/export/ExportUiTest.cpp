@@ -2,10 +2,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTest>
 #include <map>
 
+#include "desktop/Desktop.h"
 #include "WindowFixture.h"
 #include "about/AboutBox.h"
 #include "editing/ListingView.h"
@@ -71,6 +73,8 @@ TEST_F(ExportTest, ThreeHoursGivesTheThreeUtcFilesAndKeepsOriginals) {
                                                    "Данные INFO скопированы", "Данные TU скопированы",
                                                    "Данные CRD скопированы"}));
   const std::string out = dir.file("5.3.2010-6.7");
+  QApplication::processEvents();  // the status bar names what the command wrote once it is over
+  EXPECT_EQ(window->statusBar()->currentMessage(), "Записано: 5.3.2010-6.7.info, 5.3.2010-6.7.tu, 5.3.2010-6.7.crd");
   EXPECT_EQ(InfoValue(out + ".info", "StartHour"), "6");
   EXPECT_EQ(InfoValue(out + ".info", "StartMinute"), "7");
   EXPECT_EQ(InfoValue(out + ".info", "StationLongitude"), "-37.567");
@@ -236,6 +240,7 @@ TEST_F(WindowFixture, AboutBoxShowsBothPanelsWholeAndIsCentredOnTheScreen) {
       EXPECT_TRUE(box->rect().contains(panel->geometry())) << panel->metaObject()->className();
     }
     QLabel* product = box->productLine;
+    EXPECT_TRUE(product->text().startsWith(QStringLiteral("Devirarav ") + QLatin1String(dv::desktop::Version()) + ','));
     const QFontMetrics fm(product->font());
     // Every word of the product line lies inside its label.
     for (const QString& word : product->text().split(' '))

@@ -20,7 +20,10 @@ class WindowFixture : public ::testing::Test {
   ScriptedDialogs dialogs;
   std::unique_ptr<TfmMainFrm> window;
 
-  std::string ConfigPath() const { return dir.file("devirarav.CNF"); }
+  // The settings file, and the system-wide one read while it is missing (none when empty).
+  std::string configFile;
+  std::string configSeed;
+  std::string ConfigPath() const { return configFile.empty() ? dir.file("devirarav.CNF") : configFile; }
 
   TfmMainFrm& Create(const QStringList& arguments = {}) {
     flight.StartDir = dir.path().string();
@@ -28,6 +31,7 @@ class WindowFixture : public ::testing::Test {
     options.flight = &flight;
     options.dialogs = &dialogs;
     options.configFile = PathToQt(ConfigPath());
+    options.configSeed = PathToQt(configSeed);
     options.arguments = arguments;
     window = std::make_unique<TfmMainFrm>(options);
     window->show();
