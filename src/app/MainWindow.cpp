@@ -22,6 +22,7 @@
 #include "app/ProfileFile.h"
 #include "desktop/Desktop.h"
 #include "app/TextCodec.h"
+#include "flight/InfoFile.h"
 #include "app/UserDialogs.h"
 #include "charts/ArcCharts.h"
 #include "charts/TChart.h"
@@ -35,8 +36,8 @@
 TfmMainFrm::TfmMainFrm(const MainFrmOptions& options)
     : flight_(options.flight),
       dialogs_(options.dialogs),
-      products_(std::make_unique<dv::FlightProducts>(options.flight->Points, options.flight->Info,
-                                                    &options.flight->OrgInfo)),
+      shownInfo_(options.flight->Info),
+      products_(std::make_unique<dv::FlightProducts>(options.flight->Points, shownInfo_, &options.flight->OrgInfo)),
       configFile_(options.configFile),
       configSeed_(options.configSeed) {
   Q_ASSERT(flight_ && dialogs_);
@@ -152,6 +153,16 @@ void TfmMainFrm::SetCRDModified(bool on) {
   CRDModified = on;
   cbxCRDMod->setChecked(on);
   UpdateTitleMark();
+}
+
+void TfmMainFrm::SyncShownInfo() {
+  shownInfo_ = flight_->Info;
+  dv::InitialData typed = flight_->Info;
+  // A field that does not hold a valid value yet leaves the file's values in force.
+  if (!dv::TakeInfoFields({InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()), InfoTextFromQt(edtV0->text()),
+                           InfoTextFromQt(edtClouds->text()), InfoTextFromQt(edtRaRa->text())},
+                          typed))
+    shownInfo_ = typed;
 }
 
 dv::desktop::ConfigLocation TfmMainFrm::configLocation() const {

@@ -294,7 +294,11 @@ class TfmMainFrm : public QMainWindow {
 
   dv::Flight* flight_;
   UserDialogs* dialogs_;
-  std::unique_ptr<dv::FlightProducts> products_;  // of *flight_
+  // The initial data as the fields show them: the file takes typed values only
+  // when saved, but the levels, the diagram and the checks follow the fields.
+  dv::InitialData shownInfo_;
+  void SyncShownInfo();
+  std::unique_ptr<dv::FlightProducts> products_;  // of *flight_ and shownInfo_
   QString configFile_;
   QString configSeed_;
   QString openDialogFolder_;

@@ -26,6 +26,7 @@ void TfmMainFrm::Record(dv::EditStep step) {
 }
 
 void TfmMainFrm::FlightChanged(const dv::FlightChange& change) {
+  if (change.info || change.opened) SyncShownInfo();
   products_->Changed(change);
   const dv::FlightPoints& points = flight_->Points;
   if (!change.opened) {

@@ -70,6 +70,7 @@ void TfmMainFrm::ClearFlightView() {
   lblTLMdtime->clear();
   lblCRDdtime->clear();
   SetViewOnly(false);
+  SyncShownInfo();
   products_->Changed(dv::FlightChange::Opened());
   ShowFindings();  // nothing to find in an empty flight
   if (wind_) wind_->Clear();

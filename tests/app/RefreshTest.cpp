@@ -196,23 +196,36 @@ TEST_F(RefreshTest, TheLevelsFollowAnExclusionAsAFreshComputation) {
   dvtest::WriteAll(base + ".tu", dv::FormatTuLines(points));
   TfmMainFrm& w = Create();
   ASSERT_TRUE(Open(base));
-  const auto fresh = [&w] {
+  const auto fresh = [&w](const dv::InitialData& info) {
     // The same arrays through a product set of their own.
-    dv::FlightProducts products(w.flight().Points, w.flight().Info);
+    dv::FlightProducts products(w.flight().Points, info);
     for (const dv::Level& l : products.Levels())
       if (l.kind == dv::LevelKind::Standard && l.p == 500) return QString::number(std::lround(l.H));
     return QString();
   };
   w.PageControlTU->setCurrentWidget(w.tsLevels);
   const QString spiked = Height500(w);
-  EXPECT_EQ(spiked, fresh());
+  EXPECT_EQ(spiked, fresh(w.flight().Info));
   w.PageControlTU->setCurrentWidget(w.tsTLM);  // hidden, the page waits
   Select(w.lbxTLM, 1000, 1060);
   w.idMarkTLM->trigger();
   w.PageControlTU->setCurrentWidget(w.tsLevels);
-  EXPECT_EQ(Height500(w), fresh());
+  EXPECT_EQ(Height500(w), fresh(w.flight().Info));
   EXPECT_LT(Height500(w).toInt(), spiked.toInt());
   w.idUndo->trigger();  // in front, at once
+  EXPECT_EQ(Height500(w), spiked);
+  // A surface pressure typed counts as soon as the field is left, long before it is saved.
+  w.edtP0->setFocus();
+  QApplication::processEvents();
+  w.edtP0->selectAll();
+  QTest::keyClicks(w.edtP0, "1010");
+  w.lbxTLM->setFocus();
+  QApplication::processEvents();
+  dv::InitialData typed = w.flight().Info;
+  typed.OnGroundPressure = 1010;
+  EXPECT_NE(fresh(typed), spiked);
+  EXPECT_EQ(Height500(w), fresh(typed));
+  w.idUndo->trigger();
   EXPECT_EQ(Height500(w), spiked);
   // A click on a level selects its rows in both listings.
   auto* table = w.findChild<QTableWidget*>(QStringLiteral("tblLevels"));
