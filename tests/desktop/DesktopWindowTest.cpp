@@ -124,16 +124,20 @@ TEST_F(DesktopWindowTest, InfoArgumentOpensTheFlightAndTheStatusFollowsEditsAndS
 }
 
 // The program itself, laid out as installed: it prints its version without a
-// display, opens a flight named on its command line, and when the system asks
-// it to end it closes as "Выход" does, writing its settings in the user's folder.
+// display, opens a flight named on its command line (and one handed over by a
+// second start), and when the system asks it to end it closes as "Выход" does,
+// writing its settings in the user's folder.
 TEST(DesktopProgram, InstalledProgramKeepsItsSettingsInTheUsersFolderAndEndsWhenAsked) {
   dvtest::TempDir root;
   std::filesystem::create_directories(root.path() / "bin");
   std::filesystem::create_directories(root.path() / "share" / "devirarav");
   const std::filesystem::path program = root.path() / "bin" / "devirarav";
   std::filesystem::copy_file(DEVIRARAV_PROGRAM, program);
-  for (const char* ext : {".info", ".tu", ".crd"})
+  std::filesystem::create_directories(root.path() / "b");
+  for (const char* ext : {".info", ".tu", ".crd"}) {
     std::filesystem::copy_file(dvtest::ExampleFile(std::string(kSample) + ext), root.file(std::string(kSample) + ext));
+    std::filesystem::copy_file(dvtest::ExampleFile(std::string(kSample) + ext), root.file("b/" + std::string(kSample) + ext));
+  }
 
   QProcess version;
   version.start(QString::fromStdString(program.string()), {"--version"});
@@ -151,12 +155,20 @@ TEST(DesktopProgram, InstalledProgramKeepsItsSettingsInTheUsersFolderAndEndsWhen
   ASSERT_TRUE(run.waitForStarted());
   QTest::qWait(2500);
   ASSERT_EQ(run.state(), QProcess::Running);
+  // A second start hands its flight to the first window and ends.
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(QString::fromStdString(program.string()), {QString::fromStdString(root.file("b/" + std::string(kSample) + ".info"))});
+  ASSERT_TRUE(second.waitForFinished(10000));
+  EXPECT_EQ(second.exitCode(), 0);
+  QTest::qWait(1500);
   run.terminate();
   ASSERT_TRUE(run.waitForFinished(15000));
   EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(run.exitCode(), 0);
   const dv::ProfileFile settings(ReadAll(root.file("cfg/devirarav/devirarav.CNF")));
-  EXPECT_EQ(settings.Read("RECENT", "File1", ""), root.file(std::string(kSample) + ".info"));
+  EXPECT_EQ(settings.Read("RECENT", "File1", ""), root.file("b/" + std::string(kSample) + ".info"));
+  EXPECT_EQ(settings.Read("RECENT", "File2", ""), root.file(std::string(kSample) + ".info"));
   EXPECT_FALSE(settings.Read("WINDOW", "Width", "").empty());
   EXPECT_FALSE(std::filesystem::exists(root.path() / "bin" / "devirarav.CNF"));
 }
