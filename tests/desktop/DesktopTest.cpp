@@ -136,7 +136,7 @@ TEST(StatusTexts, CountsAndWrittenFiles) {
   for (int i = 0; i < 5; ++i) {
     dv::TuPoint p;
     p.TExcluded = i == 1;
-    p.UExcluded = i == 1 || i == 3;  // a point counts once, whichever value is out
+    p.UExcluded = i == 0 || i == 1;  // a point counts once, whichever value is out; the surface's too
     tu.Add(p);
   }
   dv::CrdPoint c;

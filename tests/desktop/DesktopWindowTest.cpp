@@ -111,6 +111,15 @@ TEST_F(DesktopWindowTest, InfoArgumentOpensTheFlightAndTheStatusFollowsEditsAndS
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(w.ChrtTLM, &leave);
   EXPECT_EQ(w.lblStatusCursor->text(), "");
+  // On the diagram, the readout of the line above it.
+  w.PageControlTU->setCurrentWidget(w.tsDiagram);
+  w.ChrtDiagram->replot();
+  QApplication::processEvents();
+  const QPoint middle = w.ChrtDiagram->axisRect()->rect().center();
+  QMouseEvent over(QEvent::MouseMove, middle, w.ChrtDiagram->mapToGlobal(middle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w.ChrtDiagram, &over);
+  EXPECT_TRUE(w.lblStatusCursor->text().contains(QStringLiteral("гПа"))) << w.lblStatusCursor->text().toStdString();
+  EXPECT_EQ(w.lblStatusCursor->text(), w.lblDiagram->text());
   EXPECT_EQ(w.ChrtTLM->cursorText(QPointF(-5, -5)), "");
 
   // F1: the manual of the source tree, for a program run from its build folder.
