@@ -152,6 +152,10 @@ TEST(DesktopProgram, InstalledProgramKeepsItsSettingsInTheUsersFolderAndEndsWhen
   version.start(QString::fromStdString(program.string()), {"--version"});
   ASSERT_TRUE(version.waitForFinished(10000));
   EXPECT_EQ(version.readAllStandardOutput().toStdString(), std::string("devirarav ") + dv::desktop::Version() + "\n");
+  QProcess help;
+  help.start(QString::fromStdString(program.string()), {"--help"});
+  ASSERT_TRUE(help.waitForFinished(10000));
+  EXPECT_EQ(QString::fromUtf8(help.readAllStandardOutput()), "Использование: devirarav [ПАПКА | ФАЙЛ.info]\n");
 
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
