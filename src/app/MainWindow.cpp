@@ -20,10 +20,10 @@
 
 #include "app/Configuration.h"
 #include "app/ProfileFile.h"
-#include "desktop/Desktop.h"
 #include "app/TextCodec.h"
-#include "flight/InfoFile.h"
 #include "app/UserDialogs.h"
+#include "desktop/Desktop.h"
+#include "flight/InfoFile.h"
 #include "charts/ArcCharts.h"
 #include "charts/TChart.h"
 #include "check/FindingMarks.h"
@@ -159,10 +159,12 @@ void TfmMainFrm::SyncShownInfo() {
   shownInfo_ = flight_->Info;
   dv::InitialData typed = flight_->Info;
   // A field that does not hold a valid value yet leaves the file's values in force.
-  if (!dv::TakeInfoFields({InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()), InfoTextFromQt(edtV0->text()),
-                           InfoTextFromQt(edtClouds->text()), InfoTextFromQt(edtRaRa->text())},
-                          typed))
-    shownInfo_ = typed;
+  if (!dv::TakeInfoFields(InfoFields(), typed)) shownInfo_ = typed;
+}
+
+dv::InfoFieldTexts TfmMainFrm::InfoFields() const {
+  return {InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()), InfoTextFromQt(edtV0->text()),
+          InfoTextFromQt(edtClouds->text()), InfoTextFromQt(edtRaRa->text())};
 }
 
 dv::desktop::ConfigLocation TfmMainFrm::configLocation() const {
@@ -189,9 +191,7 @@ bool TfmMainFrm::FinishSave(const dv::SaveOutcome& outcome, void (TfmMainFrm::*c
 
 bool TfmMainFrm::SaveInfo(const std::string& fileName, bool keepOriginal, int zoneHours) {
   if (ViewOnly) return false;  // a flight for viewing only is never written
-  const dv::InfoFieldTexts fields{InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()),
-                                  InfoTextFromQt(edtV0->text()), InfoTextFromQt(edtClouds->text()),
-                                  InfoTextFromQt(edtRaRa->text())};
+  const dv::InfoFieldTexts fields = InfoFields();
   const bool saved = FinishSave(
       dv::SaveInfo(fileName, keepOriginal, zoneHours, flight_->FlightBase, fields, flight_->Info, flight_->InfoName,
                    &flight_->InfoAsOpened),

@@ -298,6 +298,8 @@ class TfmMainFrm : public QMainWindow {
   // when saved, but the levels, the diagram and the checks follow the fields.
   dv::InitialData shownInfo_;
   void SyncShownInfo();
+  // The editable initial-data fields' texts.
+  dv::InfoFieldTexts InfoFields() const;
   std::unique_ptr<dv::FlightProducts> products_;  // of *flight_ and shownInfo_
   QString configFile_;
   QString configSeed_;

@@ -37,9 +37,7 @@ void TfmMainFrm::idReportClick() {
   BusyCursor busy;
   // The initial data as the fields show it: the file takes them only when saved.
   dv::InitialData edited = flight_->Info;
-  dv::TakeInfoFields({InfoTextFromQt(edtP0->text()), InfoTextFromQt(edtD0->text()), InfoTextFromQt(edtV0->text()),
-                      InfoTextFromQt(edtClouds->text()), InfoTextFromQt(edtRaRa->text())},
-                     edited);
+  dv::TakeInfoFields(InfoFields(), edited);
   dv::ReviewInput in;
   in.flight = flight_;
   in.info = &edited;
