@@ -215,12 +215,7 @@ TEST_F(RefreshTest, TheLevelsFollowAnExclusionAsAFreshComputation) {
   w.idUndo->trigger();  // in front, at once
   EXPECT_EQ(Height500(w), spiked);
   // A surface pressure typed counts as soon as the field is left, long before it is saved.
-  w.edtP0->setFocus();
-  QApplication::processEvents();
-  w.edtP0->selectAll();
-  QTest::keyClicks(w.edtP0, "1010");
-  w.lbxTLM->setFocus();
-  QApplication::processEvents();
+  TypeInto(w.edtP0, "1010", w.lbxTLM);
   dv::InitialData typed = w.flight().Info;
   typed.OnGroundPressure = 1010;
   EXPECT_NE(fresh(typed), spiked);

@@ -99,12 +99,16 @@ TEST_F(DesktopWindowTest, InfoArgumentOpensTheFlightAndTheStatusFollowsEditsAndS
   EXPECT_TRUE(w.lblStatusCounts->text().startsWith(QStringLiteral("TU: %1 (искл. 0)").arg(flight.Points.TuPoints.Count())));
 
   // The cursor's place on a chart, in its units, while the mouse is over it.
-  w.PageControlTU->setCurrentWidget(w.tsTLM);
-  w.ChrtTLM->replot();
-  QApplication::processEvents();
-  const QPoint centre = w.ChrtTLM->axisRect()->rect().center();
-  QMouseEvent move(QEvent::MouseMove, centre, w.ChrtTLM->mapToGlobal(centre), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(w.ChrtTLM, &move);
+  const auto hover = [&w](QWidget* page, TChart* chart) {
+    w.PageControlTU->setCurrentWidget(page);
+    chart->replot();
+    QApplication::processEvents();
+    const QPoint centre = chart->axisRect()->rect().center();
+    QMouseEvent move(QEvent::MouseMove, centre, chart->mapToGlobal(centre), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &move);
+    return centre;
+  };
+  const QPoint centre = hover(w.tsTLM, w.ChrtTLM);
   const QString time = w.ChrtTLM->xAxis->label().simplified() + " = " +
                        QString::number(w.ChrtTLM->xAxis->pixelToCoord(centre.x()), 'f', 1);
   EXPECT_TRUE(w.lblStatusCursor->text().contains(time)) << w.lblStatusCursor->text().toStdString();
@@ -112,12 +116,7 @@ TEST_F(DesktopWindowTest, InfoArgumentOpensTheFlightAndTheStatusFollowsEditsAndS
   QApplication::sendEvent(w.ChrtTLM, &leave);
   EXPECT_EQ(w.lblStatusCursor->text(), "");
   // On the diagram, the readout of the line above it.
-  w.PageControlTU->setCurrentWidget(w.tsDiagram);
-  w.ChrtDiagram->replot();
-  QApplication::processEvents();
-  const QPoint middle = w.ChrtDiagram->axisRect()->rect().center();
-  QMouseEvent over(QEvent::MouseMove, middle, w.ChrtDiagram->mapToGlobal(middle), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(w.ChrtDiagram, &over);
+  hover(w.tsDiagram, w.ChrtDiagram);
   EXPECT_TRUE(w.lblStatusCursor->text().contains(QStringLiteral("гПа"))) << w.lblStatusCursor->text().toStdString();
   EXPECT_EQ(w.lblStatusCursor->text(), w.lblDiagram->text());
   EXPECT_EQ(w.ChrtTLM->cursorText(QPointF(-5, -5)), "");

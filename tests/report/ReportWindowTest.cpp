@@ -82,12 +82,7 @@ TEST_F(ReportWindowTest, TheReviewWithItsChangesStepsAndCharts) {
 
   // The observer's edits: the surface pressure typed, a stretch of telemetry
   // excluded, and then undone and done again.
-  w.edtP0->setFocus();
-  QApplication::processEvents();
-  w.edtP0->selectAll();
-  QTest::keyClicks(w.edtP0, "1010");
-  w.lbxTLM->setFocus();
-  QApplication::processEvents();
+  TypeInto(w.edtP0, "1010", w.lbxTLM);
   Select(w.lbxTLM, 100, 120);
   QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
   ASSERT_EQ(w.history().Steps().size(), 2u);

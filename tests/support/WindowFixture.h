@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QTest>
 #include <QStringList>
 #include <memory>
 
@@ -69,6 +71,16 @@ class WindowFixture : public ::testing::Test {
     dialogs.files.push_back(PathToQt(base + ".info"));
     window->idOpen->trigger();
     return window->flight().FlightBase == base;
+  }
+
+  // Types `text` over a field's whole text as the observer would, then leaves the field for `next`.
+  static void TypeInto(QLineEdit* field, const QString& text, QWidget* next) {
+    field->setFocus();
+    QApplication::processEvents();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    next->setFocus();
+    QApplication::processEvents();
   }
 
   void TearDown() override {
