@@ -96,6 +96,24 @@ TPointSeries* ArcCharts::makeSeries(SeriesId id, TChart* chart, QCPAxis* valueAx
   return s;
 }
 
+TPointSeries* ArcCharts::makeGroupCurve(TChart* chart, QCPAxis* key, QCPAxis* value, bool edited, const char* name,
+                                        QRgb colour) {
+  auto* s = new TPointSeries(key, value);  // the chart owns it
+  s->setLayer(chart->addGroup(edited ? kGroupEd : kGroupOrg));
+  s->setName(QString::fromLatin1(name) + (edited ? QString() : QStringLiteral("Raw")));
+  s->setSeriesColour(rgb(colour));
+  s->setMarkerSize(1, 1);
+  s->setCrossCursor(edited);
+  s->removeFromLegend();
+  return s;
+}
+
+void ArcCharts::addGroupLegend(TChart* chart) {
+  chart->addGroupLegendItem(kGroupOrg);
+  chart->addGroupLegendItem(kGroupEd);
+  chart->setGroupActive(kGroupOrg, false);
+}
+
 void ArcCharts::setupTlm() {
   TChart* c = tlm_;
   if (!formApplied(c)) {

@@ -73,6 +73,15 @@ class ArcCharts : public QObject {
   static const QString kGroupOrg;  // "Исх."
   static const QString kGroupEd;   // "Ред."
 
+  // A curve of a page that shows the originals beside the edited points (wind,
+  // diagram): in its group's layer, named "<name>Raw" for the originals, the
+  // cross cursor on the edited one, out of the legend, where the groups' check
+  // boxes stand for it.
+  static TPointSeries* makeGroupCurve(TChart* chart, QCPAxis* key, QCPAxis* value, bool edited, const char* name,
+                                      QRgb colour);
+  // Such a page's "Исх." and "Ред." check boxes; the originals off until a flight has them.
+  static void addGroupLegend(TChart* chart);
+
  signals:
   void tlmPointClicked(int index);  // serT, serU
   void crdPointClicked(int index);  // serZ, serSR, serAz, serEl, serXY

@@ -59,27 +59,16 @@ DiagramChart::DiagramChart(TChart* chart, QObject* parent) : QObject(parent), ch
           qOverload<const QCPRange&>(&QCPAxis::setRange));
   applyView();
 
-  QCPLayer* org = chart->addGroup(ArcCharts::kGroupOrg);
-  QCPLayer* ed = chart->addGroup(ArcCharts::kGroupEd);
   const QRgb colours[2][kCurves] = {{kLightRed, kLightGreen}, {kRed, kGreen}};
   const char* names[kCurves] = {"T", "Td"};
   for (int c = 0; c < kCurves; ++c) {
     for (bool edited : {false, true}) {
-      auto* s = new TPointSeries(chart->xAxis, chart->yAxis);  // the chart owns it
-      s->setLayer(edited ? ed : org);
-      s->setName(QString::fromLatin1(names[c]) + (edited ? QString() : QStringLiteral("Raw")));
-      const QColor colour = QColor::fromRgb(colours[edited][c]);
-      s->setSeriesColour(colour);
-      s->setLine(QPen(colour, edited ? 1.5 : 1.0));
-      s->setMarkerSize(1, 1);
-      s->setCrossCursor(edited);
-      s->removeFromLegend();
+      TPointSeries* s = ArcCharts::makeGroupCurve(chart, chart->xAxis, chart->yAxis, edited, names[c], colours[edited][c]);
+      s->setLine(QPen(QColor::fromRgb(colours[edited][c]), edited ? 1.5 : 1.0));
       (edited ? edited_ : original_)[static_cast<std::size_t>(c)] = s;
     }
   }
-  chart->addGroupLegendItem(ArcCharts::kGroupOrg);
-  chart->addGroupLegendItem(ArcCharts::kGroupEd);
-  chart->setGroupActive(ArcCharts::kGroupOrg, false);
+  ArcCharts::addGroupLegend(chart);
   connect(chart, &TChart::pointClicked, this, &DiagramChart::onPointClicked);
   connect(chart, &TChart::beforeDrawSeries, this, &DiagramChart::drawUnder);
   connect(chart, &QCustomPlot::beforeReplot, this, &DiagramChart::applyView);

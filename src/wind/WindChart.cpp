@@ -61,8 +61,6 @@ WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(c
   chart->xAxis2->setTicker(compass);
   chart->axisRect()->setRangeZoomAxes({chart->xAxis}, {chart->yAxis});
 
-  QCPLayer* org = chart->addGroup(ArcCharts::kGroupOrg);
-  QCPLayer* ed = chart->addGroup(ArcCharts::kGroupEd);
   struct Style {
     const char* name;
     QRgb org, ed;
@@ -73,19 +71,11 @@ WindChart::WindChart(TChart* chart, QObject* parent) : QObject(parent), chart_(c
     // The height is the key, so that the three curves share one column of it.
     QCPAxis* value = styles[c].top ? chart->xAxis2 : chart->xAxis;
     for (bool edited : {false, true}) {
-      auto* s = new TPointSeries(chart->yAxis, value);  // the chart owns it
-      s->setLayer(edited ? ed : org);
-      s->setName(QString::fromLatin1(styles[c].name) + (edited ? QString() : QStringLiteral("Raw")));
-      s->setSeriesColour(QColor::fromRgb(edited ? styles[c].ed : styles[c].org));
-      s->setMarkerSize(1, 1);
-      s->setCrossCursor(edited);
-      s->removeFromLegend();
-      (edited ? edited_ : original_)[static_cast<std::size_t>(c)] = s;
+      (edited ? edited_ : original_)[static_cast<std::size_t>(c)] = ArcCharts::makeGroupCurve(
+          chart, chart->yAxis, value, edited, styles[c].name, edited ? styles[c].ed : styles[c].org);
     }
   }
-  chart->addGroupLegendItem(ArcCharts::kGroupOrg);
-  chart->addGroupLegendItem(ArcCharts::kGroupEd);
-  chart->setGroupActive(ArcCharts::kGroupOrg, false);
+  ArcCharts::addGroupLegend(chart);
   connect(chart, &TChart::pointClicked, this, &WindChart::onPointClicked);
 }
 
